@@ -1,0 +1,300 @@
+#include "sim/sim_core.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace tarvik::sim {
+
+namespace {
+
+constexpr uint8_t kKindRead = 2;
+constexpr uint8_t kKindWriteAck = 1;
+constexpr uint8_t kStatusOkAlt = 0xFE;
+constexpr uint8_t kFirstRequestMarker = 0x80;
+constexpr int kRestartDropMs = 20;           // from the ack to leaving the bus
+constexpr std::size_t kQueueLimit = 4096;    // reports a handle holds unread
+
+struct Registry {
+  std::mutex mu;
+  std::vector<std::shared_ptr<SimDevice::Core>> devices;  // plug order
+};
+
+Registry& TheRegistry() {
+  static Registry registry;
+  return registry;
+}
+
+std::string NextId() {
+  static std::atomic<unsigned> serial{0};
+  return "sim:" + std::to_string(++serial);
+}
+
+}  // namespace
+
+std::vector<std::string> RegisteredIds() {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mu);
+  std::vector<std::string> ids;
+  for (const auto& core : registry.devices) ids.push_back(core->id);
+  return ids;
+}
+
+std::shared_ptr<SimDevice::Core> FindRegistered(const std::string& id) {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.mu);
+  for (const auto& core : registry.devices)
+    if (core->id == id) return core;
+  return nullptr;
+}
+
+SimDevice::Core::Core(SimOptions opts)
+    : id(NextId()), options(opts), nextProductId(opts.productId) {}
+
+void SimDevice::Core::Plug(uint16_t productId) {
+  Registry& registry = TheRegistry();
+  std::lock_guard registryLock(registry.mu);
+  std::lock_guard lock(mu);
+  if (productId != 0) nextProductId = productId;
+  if (plugged || shut) return;
+  options.productId = nextProductId;
+  ++generation;
+  plugged = true;
+  assembler.Reset();
+  registry.devices.push_back(shared_from_this());
+}
+
+void SimDevice::Core::Unplug() {
+  Registry& registry = TheRegistry();
+  std::lock_guard registryLock(registry.mu);
+  std::lock_guard lock(mu);
+  if (!plugged) return;
+  plugged = false;
+  assembler.Reset();
+  std::erase_if(registry.devices, [this](const auto& core) { return core.get() == this; });
+  readCv.notify_all();
+}
+
+void SimDevice::Core::Shut() {
+  {
+    std::lock_guard lock(mu);
+    shut = true;
+    timerStop = true;
+    timerCv.notify_all();
+  }
+  // No thread is started once `shut` is set, so `timer` is settled here.
+  if (timer.joinable()) timer.join();
+  Unplug();
+}
+
+bool SimDevice::Core::LiveLocked(const HandleState* handle) const {
+  return plugged && handle->generation == generation;
+}
+
+bool SimDevice::Core::Attach(HandleState* handle) {
+  std::lock_guard lock(mu);
+  if (!plugged) return false;
+  handle->generation = generation;
+  handles.push_back(handle);
+  return true;
+}
+
+void SimDevice::Core::Detach(HandleState* handle) {
+  std::lock_guard lock(mu);
+  std::erase(handles, handle);
+}
+
+int SimDevice::Core::HandleCount() const {
+  std::lock_guard lock(mu);
+  return static_cast<int>(handles.size());
+}
+
+bool SimDevice::Core::Read(HandleState* handle, std::span<uint8_t> report, int timeoutMs) {
+  if (report.empty()) return false;
+  std::unique_lock lock(mu);
+  auto ready = [&] { return handle->aborted || !LiveLocked(handle) || !handle->queue.empty(); };
+  if (timeoutMs < 0)
+    readCv.wait(lock, ready);
+  else if (!readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
+    return false;
+  if (handle->aborted || !LiveLocked(handle)) return false;
+  const Report data = handle->queue.front();
+  handle->queue.pop_front();
+  report[0] = 0;  // unnumbered reports
+  const std::size_t n = std::min(report.size() - 1, data.size());
+  std::copy_n(data.begin(), n, report.begin() + 1);
+  std::fill(report.begin() + 1 + static_cast<std::ptrdiff_t>(n), report.end(), 0);
+  return true;
+}
+
+bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report) {
+  std::lock_guard lock(mu);
+  if (!LiveLocked(handle)) return false;
+  if (report.size() < 2 || report.size() != static_cast<std::size_t>(options.outputReportLength) ||
+      report[0] != 0)
+    return false;
+  Report data{};
+  std::copy_n(report.begin() + 1, std::min(report.size() - 1, data.size()), data.begin());
+  if (fault.kind == FaultKind::FailedWrite && data[0] == kFirstRequestMarker) {
+    fault = {};
+    return false;
+  }
+  if (assembler.Feed(data)) AnswerLocked(assembler.Take());
+  return true;
+}
+
+void SimDevice::Core::Abort(HandleState* handle) {
+  std::lock_guard lock(mu);
+  handle->aborted = true;
+  readCv.notify_all();
+}
+
+void SimDevice::Core::Broadcast(const Report& report) {
+  std::lock_guard lock(mu);
+  BroadcastLocked(report);
+}
+
+void SimDevice::Core::BroadcastLocked(const Report& report) {
+  if (!plugged) return;
+  for (HandleState* handle : handles)
+    if (handle->generation == generation && !handle->aborted && handle->queue.size() < kQueueLimit)
+      handle->queue.push_back(report);
+  readCv.notify_all();
+}
+
+// Records the request, answers it, and applies the armed fault to the reply.
+void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
+  Message request;
+  if (!DecodeMessage(bytes, &request)) return;
+  requests.push_back({request.kind, request.command, request.target, request.status,
+                      request.payload, bytes});
+  requestCv.notify_all();
+
+  // A failed write belongs to a later request's first report; leave it armed.
+  Fault applied;
+  if (fault.kind != FaultKind::FailedWrite) std::swap(applied, fault);
+
+  Outcome out = Answer(request, store);
+  Message& reply = out.reply;
+  int delayMs = latencyMs;
+  switch (applied.kind) {
+    case FaultKind::WrongLength:
+      reply.payload.push_back(0);
+      break;
+    case FaultKind::WrongKind:  // a read gets a write's ack kind, a write its own kind
+      reply.kind = request.kind == kKindRead ? kKindWriteAck : request.kind;
+      break;
+    case FaultKind::WrongCommand:
+      reply.command = static_cast<uint16_t>(reply.command + 1);
+      break;
+    case FaultKind::BadStatus:
+      reply.status = applied.status;
+      break;
+    case FaultKind::StatusFE:
+      reply.status = kStatusOkAlt;
+      break;
+    case FaultKind::LateReply:
+      delayMs += applied.delayMs;
+      break;
+    default:
+      break;
+  }
+
+  std::vector<Report> reports = CutReply(EncodeMessage(reply));
+  int sentAfterMs = delayMs;
+  if (applied.kind == FaultKind::SplitReply) {
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+      sentAfterMs = delayMs + static_cast<int>(i + 1) * applied.delayMs;
+      DeliverLocked({reports[i]}, sentAfterMs);
+    }
+  } else if (applied.kind != FaultKind::NoReply) {
+    DeliverLocked(std::move(reports), delayMs);
+  }
+  if (out.effect == Effect::Restart) RestartLocked(sentAfterMs + kRestartDropMs);
+}
+
+// At once when there is no delay, so an exchange costs no thread hand-off.
+void SimDevice::Core::DeliverLocked(std::vector<Report> reports, int delayMs) {
+  if (delayMs <= 0) {
+    for (const Report& report : reports) BroadcastLocked(report);
+    return;
+  }
+  // A reply due before a re-plug is lost with the old connection.
+  ScheduleLocked(delayMs, [this, plug = generation, reports = std::move(reports)] {
+    std::lock_guard lock(mu);
+    if (generation != plug) return;
+    for (const Report& report : reports) BroadcastLocked(report);
+  });
+}
+
+void SimDevice::Core::RestartLocked(int afterMs) {
+  const RestartPlan plan = restartPlan;
+  const uint16_t finalProductId =
+      plan.finalProductId != 0 ? plan.finalProductId : options.productId;
+  ScheduleLocked(afterMs, [this, plan, finalProductId] {
+    Unplug();
+    if (plan.interimProductId == 0) {
+      Schedule(plan.offlineMs, [this, finalProductId] { Plug(finalProductId); });
+      return;
+    }
+    Schedule(plan.offlineMs, [this, plan, finalProductId] {
+      Plug(plan.interimProductId);
+      Schedule(plan.interimMs, [this, finalProductId] {
+        Unplug();
+        Plug(finalProductId);
+      });
+    });
+  });
+}
+
+void SimDevice::Core::DropOff(int offlineMs, uint16_t returnProductId) {
+  Unplug();
+  Schedule(offlineMs, [this, returnProductId] { Plug(returnProductId); });
+}
+
+void SimDevice::Core::Schedule(int delayMs, std::function<void()> task) {
+  std::lock_guard lock(mu);
+  ScheduleLocked(delayMs, std::move(task));
+}
+
+namespace {
+
+template <typename Task>
+bool Later(const Task& a, const Task& b) {
+  return a.due != b.due ? a.due > b.due : a.order > b.order;
+}
+
+}  // namespace
+
+// The timer thread starts with the first task and runs until Shut.
+void SimDevice::Core::ScheduleLocked(int delayMs, std::function<void()> task) {
+  if (shut) return;
+  if (!timer.joinable()) timer = std::thread([this] { TimerLoop(); });
+  const auto due = Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0));
+  tasks.push_back({due, nextOrder++, std::move(task)});
+  std::push_heap(tasks.begin(), tasks.end(), Later<Task>);
+  timerCv.notify_all();
+}
+
+// Tasks run without `mu` held, in due order, ties in scheduling order.
+void SimDevice::Core::TimerLoop() {
+  std::unique_lock lock(mu);
+  while (!timerStop) {
+    if (tasks.empty()) {
+      timerCv.wait(lock);
+      continue;
+    }
+    const Clock::time_point due = tasks.front().due;
+    if (Clock::now() < due) {
+      timerCv.wait_until(lock, due);
+      continue;
+    }
+    std::pop_heap(tasks.begin(), tasks.end(), Later<Task>);
+    Task task = std::move(tasks.back());
+    tasks.pop_back();
+    lock.unlock();
+    task.run();
+    lock.lock();
+  }
+}
+
+}  // namespace tarvik::sim

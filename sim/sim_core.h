@@ -1,0 +1,108 @@
+// The state of one stand-in device, shared by the SimDevice that owns it and
+// the handles opened on it, and the registry of plugged-in devices.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/sim_commands.h"
+#include "sim/sim_device.h"
+#include "sim/sim_protocol.h"
+
+namespace tarvik::sim {
+
+// One open handle's side of the device: its queue of received reports.
+struct HandleState {
+  uint64_t generation = 0;
+  std::deque<Report> queue;
+  bool aborted = false;
+};
+
+struct RestartPlan {
+  int offlineMs = 300;
+  uint16_t interimProductId = 0;
+  int interimMs = 0;
+  uint16_t finalProductId = 0;
+};
+
+struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
+  explicit Core(SimOptions options);
+  Core(const Core&) = delete;
+  Core& operator=(const Core&) = delete;
+
+  // Bus presence; these take the registry lock and then `mu`, so they must
+  // not be called with `mu` held. productId 0 keeps the pending one.
+  void Plug(uint16_t productId = 0);
+  void Unplug();
+  // Stops the timer thread (dropping what it still had to do) and unplugs for good.
+  void Shut();
+
+  // Handle side.
+  bool Attach(HandleState* handle);
+  void Detach(HandleState* handle);
+  bool Read(HandleState* handle, std::span<uint8_t> report, int timeoutMs);
+  bool Write(HandleState* handle, std::span<const uint8_t> report);
+  void Abort(HandleState* handle);
+  int HandleCount() const;
+
+  // Runs `task` on the timer thread after delayMs.
+  void Schedule(int delayMs, std::function<void()> task);
+  void Broadcast(const Report& report);
+  void DropOff(int offlineMs, uint16_t returnProductId);
+
+  const std::string id;  // fixed for the device's life
+
+  mutable std::mutex mu;
+  mutable std::condition_variable requestCv;
+  SimOptions options;                // productId: the identity shown now
+  uint16_t nextProductId = 0;        // shown from the next Plug
+  bool plugged = false;
+  bool shut = false;
+  uint64_t generation = 0;
+  std::vector<RequestRecord> requests;
+  SettingsStore store;
+  Fault fault;
+  int latencyMs = 0;
+  RestartPlan restartPlan;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Task {
+    Clock::time_point due;
+    uint64_t order;
+    std::function<void()> run;
+  };
+
+  bool LiveLocked(const HandleState* handle) const;
+  void BroadcastLocked(const Report& report);
+  void ScheduleLocked(int delayMs, std::function<void()> task);
+  void AnswerLocked(const std::vector<uint8_t>& bytes);
+  void DeliverLocked(std::vector<Report> reports, int delayMs);
+  void RestartLocked(int afterMs);
+  void TimerLoop();
+
+  std::condition_variable readCv;
+  std::vector<HandleState*> handles;
+  RequestAssembler assembler;
+
+  std::condition_variable timerCv;
+  std::vector<Task> tasks;  // a heap, earliest first
+  uint64_t nextOrder = 0;
+  bool timerStop = false;
+  std::thread timer;
+};
+
+// The plugged-in devices, in plug order.
+std::vector<std::string> RegisteredIds();
+std::shared_ptr<SimDevice::Core> FindRegistered(const std::string& id);
+
+}  // namespace tarvik::sim

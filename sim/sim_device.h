@@ -1,0 +1,108 @@
+// The stand-in Tarvik: an in-process device that answers the command channel
+// as the real speakerphone does, for tests, benchmarks and the demo.
+//
+// A plugged-in SimDevice appears in a process-wide registry that SimBackend
+// enumerates, so every HidDevice built on a SimBackend finds it. Each open
+// handle receives every report the device sends, as with hidraw.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tarvik::sim {
+
+inline constexpr uint16_t kVendorId = 0x2F3A;
+
+// A fault applied to the next request the device receives (then cleared).
+enum class FaultKind {
+  None,
+  NoReply,       // the request is swallowed
+  LateReply,     // the reply comes after `delayMs`
+  WrongLength,   // reply payload one byte longer than it should be
+  WrongKind,     // reply kind off by one (a read answered with kind 1, a write with kind 0)
+  WrongCommand,  // reply echoes command + 1
+  BadStatus,     // reply status byte = `status` (default 0x01)
+  StatusFE,      // reply status byte 0xFE (a success)
+  FailedWrite,   // the host's write of the request's first report fails
+  SplitReply,    // reply fragments arrive separately, `delayMs` apart
+};
+
+struct Fault {
+  FaultKind kind = FaultKind::None;
+  int delayMs = 0;
+  uint8_t status = 0x01;
+};
+
+// One request as the device received it.
+struct RequestRecord {
+  uint8_t kind = 0;
+  uint16_t command = 0;
+  uint8_t target = 0;
+  uint8_t selector = 0;
+  std::vector<uint8_t> payload;
+  std::vector<uint8_t> message;  // header and payload as reassembled
+};
+
+struct SimOptions {
+  uint16_t vendorId = kVendorId;
+  uint16_t productId = 0x4021;
+  int inputReportLength = 65;  // report-ID byte counted
+  int outputReportLength = 65;
+};
+
+class SimDevice {
+ public:
+  explicit SimDevice(SimOptions options = {});
+  ~SimDevice();  // unplugs
+  SimDevice(const SimDevice&) = delete;
+  SimDevice& operator=(const SimDevice&) = delete;
+
+  // Bus presence. Unplugging makes every open handle's reads and writes fail;
+  // handles opened before stay dead after a later Plug, as with a new node.
+  void Plug();
+  void Unplug();
+  bool IsPlugged() const;
+  uint16_t ProductId() const;
+  void SetProductId(uint16_t productId);  // takes effect at the next Plug
+
+  // Drops off the bus now and comes back after offlineMs, under
+  // returnProductId when it is not 0.
+  void DropOff(int offlineMs, uint16_t returnProductId = 0);
+  // How RestartDevice behaves: ack, then drop off for offlineMs; if
+  // interimProductId is not 0, first come back under it for interimMs; then
+  // come back under finalProductId (0 = the product ID before the restart).
+  void SetRestartPlan(int offlineMs, uint16_t interimProductId = 0, int interimMs = 0,
+                      uint16_t finalProductId = 0);
+
+  void InjectFault(Fault fault);
+  void SetReplyLatency(int ms);  // added to every reply; 0 answers at once
+
+  // Unsolicited reports to every open handle.
+  void SendNotification(int type, int value);
+  void SendReport(std::span<const uint8_t> report);  // 64 data bytes, marker first
+
+  // Record of requests (complete messages) in arrival order.
+  std::vector<RequestRecord> Requests() const;
+  std::size_t RequestCount() const;
+  void ClearRequests();
+  // Waits up to timeoutMs until at least n requests have arrived.
+  bool WaitForRequests(std::size_t n, int timeoutMs) const;
+
+  // Settings store. `set` 0 is the working set, 1 the second set.
+  void SetFirmwareVersion(const std::string& text);
+  std::vector<uint8_t> Setting(int set, uint16_t command, uint8_t target, uint8_t index = 0) const;
+  void SetSetting(int set, uint16_t command, uint8_t target, uint8_t index,
+                  std::vector<uint8_t> value);
+
+  int OpenHandleCount() const;
+
+  struct Core;  // shared with the backend's handles
+
+ private:
+  std::shared_ptr<Core> core_;
+};
+
+}  // namespace tarvik::sim

@@ -1,0 +1,132 @@
+#include "link/device_link.h"
+
+#include <chrono>
+#include <cstring>
+#include <system_error>
+#include <utility>
+
+#include "link/link_errors.h"
+
+namespace tarvik {
+
+DeviceLink::DeviceLink(HidBackend& backend) : device_(backend) {
+  for (auto& buffer : storage_) buffer = std::make_unique<uint8_t[]>(kReplyBufferSize);
+  assembly_ = storage_[0].get();
+  ready_ = storage_[1].get();
+  replyBuffer_ = storage_[2].get();
+  requestBuffer_ = std::make_unique<uint8_t[]>(kRequestBufferSize);
+  streamBuffer_ = std::make_unique<uint8_t[]>(kStreamBufferSize);
+}
+
+DeviceLink::~DeviceLink() { Stop(); }
+
+bool DeviceLink::StartReceiver() {
+  if (thread_.joinable()) return false;
+  try {
+    thread_ = std::thread(&DeviceLink::ReceiveLoop, this);
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) {
+  {
+    std::lock_guard<std::mutex> guard(eventMutex_);
+    replySignalled_ = false;
+  }
+  if (length == 0) return LINK_ERR_EMPTY;
+
+  Fragmenter fragmenter(message, length);
+  while (fragmenter.Next(staging_)) {
+    if (!device_.Write(staging_, kWriteTimeoutMs)) return LINK_ERR_TIMEOUT;
+  }
+
+  {
+    std::unique_lock<std::mutex> guard(eventMutex_);
+    if (!eventCv_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                           [this] { return replySignalled_; }))
+      return LINK_ERR_TIMEOUT;
+    if (stopFlag_.load()) return LINK_ERR_STOPPED;
+    std::swap(ready_, replyBuffer_);
+    // Keep the event set, as a manual-reset event stays set until the next
+    // Send; the buffer it stands for has been taken.
+  }
+  lastStatus_ = replyBuffer_[4];
+  lastDetail_ = replyBuffer_[5];
+  if (lastStatus_ == kStatusOk || lastStatus_ == kStatusOkAlt) return LINK_OK;
+  return LINK_ERR_DEVICE_STATUS;
+}
+
+void DeviceLink::CompleteReply() {
+  std::lock_guard<std::mutex> guard(eventMutex_);
+  std::swap(assembly_, ready_);
+  replySignalled_ = true;
+  eventCv_.notify_all();
+}
+
+void DeviceLink::EndReceiving() {
+  std::lock_guard<std::mutex> guard(eventMutex_);
+  stopFlag_.store(1);
+  replySignalled_ = true;
+  eventCv_.notify_all();
+}
+
+void DeviceLink::ReceiveLoop() {
+  Reassembler replies(Reassembler::Channel::Reply);
+  Reassembler streams(Reassembler::Channel::Stream);
+  uint8_t report[kReportSize];
+
+  while (stopFlag_.load() == 0) {
+    if (!device_.Read(report, -1)) {
+      NotifyCallback notify = notifyCallback_.load();
+      if (stopFlag_.load() == 0 && expectLinkLoss_.load() == 0 && notify)
+        notify(NOTIFY_LINK_LOST, 0);
+      EndReceiving();
+      break;
+    }
+    switch (report[0] >> 4) {
+      case 0x8:
+        if (replies.Feed(report, assembly_) == Reassembler::Result::Complete) CompleteReply();
+        break;
+      case 0x9: {
+        Notification notification;
+        const NotificationKind kind = DecodeNotification(report, &notification);
+        if (kind == NotificationKind::CompletionNotice) {
+          // The notice takes the reply's place; a reply half put together
+          // would otherwise complete with the notice inside it.
+          replies.Reset();
+          std::memcpy(assembly_, report + 1, kReportPayloadSize);
+          CompleteReply();
+        } else {
+          std::memcpy(notifyBuffer_, report + 1, kReportPayloadSize);
+          NotifyCallback notify = notifyCallback_.load();
+          if (kind == NotificationKind::Event && notify) notify(notification.type, notification.value);
+        }
+        break;
+      }
+      case 0xA:
+        if (streams.Feed(report, streamBuffer_.get()) == Reassembler::Result::Complete) {
+          const StreamMessage message = FinishStreamMessage(streamBuffer_.get());
+          if (StreamCallback stream = streamCallback_.load())
+            stream(message.lead, message.text, message.length);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void DeviceLink::Stop() {
+  if (thread_.joinable()) {
+    stopFlag_.store(1);
+    device_.AbortRead();
+    thread_.join();
+  }
+  device_.Close();
+  notifyCallback_.store(nullptr);
+  streamCallback_.store(nullptr);
+}
+
+}  // namespace tarvik

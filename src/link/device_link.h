@@ -1,0 +1,90 @@
+// The live connection to one opened device: one blocking Send at a time, a
+// receive thread that puts replies together, and the hand-over between them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "link/hid_device.h"
+#include "link/report_framing.h"
+
+namespace tarvik {
+
+using NotifyCallback = void (*)(int code, int value);
+using StreamCallback = void (*)(int lead, const uint8_t* text, int length);
+
+class DeviceLink {
+ public:
+  static constexpr std::size_t kRequestBufferSize = 131070;
+  static constexpr std::size_t kReplyBufferSize = 131072;
+  static constexpr std::size_t kStreamBufferSize = 131070;
+  static constexpr int kWriteTimeoutMs = 500;
+
+  explicit DeviceLink(HidBackend& backend = SystemHidBackend());
+  ~DeviceLink();
+  DeviceLink(const DeviceLink&) = delete;
+  DeviceLink& operator=(const DeviceLink&) = delete;
+
+  // Held by ExecuteCommand for one whole operation.
+  std::recursive_mutex& Lock() { return lock_; }
+  HidDevice& Device() { return device_; }
+
+  bool StartReceiver();
+  // Writes `message` as reports and waits for the reply; a link error code.
+  // Called with Lock() held. The reply is then in ReplyBuffer().
+  int Send(const uint8_t* message, std::size_t length, int timeoutMs);
+  // Stops the receive thread and closes the device. Idempotent.
+  void Stop();
+
+  uint8_t* RequestBuffer() { return requestBuffer_.get(); }
+  const uint8_t* ReplyBuffer() const { return replyBuffer_; }
+
+  int LastStatus() const { return lastStatus_; }
+  int LastDetail() const { return lastDetail_; }
+
+  void SetNotifyCallback(NotifyCallback callback) { notifyCallback_.store(callback); }
+  void SetStreamCallback(StreamCallback callback) { streamCallback_.store(callback); }
+  StreamCallback GetStreamCallback() const { return streamCallback_.load(); }
+  void SetExpectLinkLoss(bool expect) { expectLinkLoss_.store(expect ? 1 : 0); }
+  bool Stopped() const { return stopFlag_.load() != 0; }
+
+ private:
+  void ReceiveLoop();
+  void CompleteReply();  // hands the assembled reply to the sender
+  void EndReceiving();
+
+  std::recursive_mutex lock_;
+  HidDevice device_;
+  std::thread thread_;
+  std::atomic<int> stopFlag_{0};
+  std::atomic<int> expectLinkLoss_{0};
+  std::atomic<NotifyCallback> notifyCallback_{nullptr};
+  std::atomic<StreamCallback> streamCallback_{nullptr};
+
+  // Manual-reset reply event. The receive thread assembles into assembly_;
+  // a completed reply is swapped into ready_ under eventMutex_, and Send swaps
+  // it into replyBuffer_, which only the sending thread touches. So a late
+  // reply can never overwrite the bytes an operation is reading.
+  std::mutex eventMutex_;
+  std::condition_variable eventCv_;
+  bool replySignalled_ = false;
+
+  std::unique_ptr<uint8_t[]> storage_[3];
+  uint8_t* assembly_;
+  uint8_t* ready_;
+  uint8_t* replyBuffer_;
+
+  std::unique_ptr<uint8_t[]> requestBuffer_;
+  std::unique_ptr<uint8_t[]> streamBuffer_;
+  uint8_t notifyBuffer_[kReportSize] = {};
+  uint8_t staging_[kReportSize] = {};
+
+  int lastStatus_ = 0;
+  int lastDetail_ = 0;
+};
+
+}  // namespace tarvik

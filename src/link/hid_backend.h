@@ -1,0 +1,57 @@
+// The platform beneath HidDevice: lists the HID interfaces present, tells
+// their identity and report lengths, and opens one for report I/O.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tarvik {
+
+struct HidIdentity {
+  uint16_t vendorId = 0;
+  uint16_t productId = 0;
+  bool operator==(const HidIdentity&) const = default;
+};
+
+// Report lengths as the interface describes them, the report-ID byte counted
+// (65 for a device with 64 data bytes); 0 when it has no report of that kind.
+struct HidReportLengths {
+  int input = 0;
+  int output = 0;
+  uint8_t outputReportId = 0;  // ID of the first output item, 0 when unnumbered
+  bool operator==(const HidReportLengths&) const = default;
+};
+
+// One opened interface. Reports travel as [report ID][data]: the ID byte is 0
+// for a device that does not number its reports.
+class HidHandle {
+ public:
+  virtual ~HidHandle() = default;
+  // Waits for one input report (timeoutMs -1: without limit) and stores it in
+  // `report`, which is the input report length long. False on failure, time-out
+  // or abort.
+  virtual bool Read(std::span<uint8_t> report, int timeoutMs) = 0;
+  // Sends one output report of the output report length within timeoutMs.
+  virtual bool Write(std::span<const uint8_t> report, int timeoutMs) = 0;
+  // Makes a waiting Read, and every later one, fail at once. Thread-safe.
+  virtual void AbortRead() = 0;
+};
+
+class HidBackend {
+ public:
+  virtual ~HidBackend() = default;
+  // Interfaces present now, in the system's order.
+  virtual std::vector<std::string> ListInterfaces() = 0;
+  virtual bool ReadIdentity(const std::string& id, HidIdentity* out) = 0;
+  virtual bool ReadReportLengths(const std::string& id, HidReportLengths* out) = 0;
+  // Opens the interface for reading and writing; null if it cannot be opened.
+  virtual std::unique_ptr<HidHandle> OpenInterface(const std::string& id) = 0;
+};
+
+// The machine's own HID interfaces (hidraw under /sys and /dev on Linux).
+HidBackend& SystemHidBackend();
+
+}  // namespace tarvik

@@ -1,0 +1,60 @@
+// The device session: the one object through which the program reaches the
+// device, with ExecuteCommand, the single entry to the operation table, and
+// the presence probe.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "link/command_params.h"
+#include "link/device_link.h"
+
+namespace tarvik {
+
+inline constexpr int kTarvikVendorId = 0x2F3A;
+inline constexpr int kProductIds[] = {0x4021, 0x4026, 0x402F};  // in the order Open tries them
+inline constexpr int kProductIdProbeOnly = 0x4022;
+
+// Runs operation `id` on the link under its lock. The status pair, when
+// given, receives the last completed reply's status and detail whatever the
+// result.
+int ExecuteCommand(DeviceLink* link, int id, CommandParams* params, StatusPair* status);
+
+// 1: present under an identity Open accepts; 2: present only as 0x4022; 0: absent.
+int ProbeDevice(HidBackend& backend = SystemHidBackend());
+
+class CHidDevCommApp {
+ public:
+  explicit CHidDevCommApp(HidBackend& backend = SystemHidBackend()) : backend_(&backend) {}
+  virtual ~CHidDevCommApp();
+  CHidDevCommApp(const CHidDevCommApp&) = delete;
+  CHidDevCommApp& operator=(const CHidDevCommApp&) = delete;
+
+  // Installed on every link this session opens; called on the receive thread.
+  void SetNotifyCallback(NotifyCallback callback) { notifyCallback_ = callback; }
+
+  bool Open();
+  int Close();
+
+  // Runs one operation on the session's own record and status pair. The
+  // caller holds lock around filling params, the call and reading results.
+  int Execute(int id) { return ExecuteCommand(link.get(), id, &params, &statusPair); }
+
+  HidBackend& Backend() { return *backend_; }
+
+  std::recursive_mutex lock;
+  int isOpen = 0;
+  int productId = 0;
+  int connected = 0;
+  std::unique_ptr<DeviceLink> link;
+  CommandParams params;
+  StatusPair statusPair;
+
+ private:
+  void Teardown();
+
+  HidBackend* backend_;
+  NotifyCallback notifyCallback_ = nullptr;
+};
+
+}  // namespace tarvik

@@ -1,0 +1,417 @@
+// The stand-in device, driven through HidDevice and its backend as the
+// program drives a real one.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "link/hid_device.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_device.h"
+#include "sim/sim_protocol.h"
+
+namespace {
+
+using namespace tarvik::sim;
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+using Report64 = std::array<uint8_t, 64>;
+
+constexpr uint16_t kPid = 0x4E21;
+
+Report64 RequestReport(uint8_t kind, uint16_t command, uint8_t target = 0, uint8_t selector = 0,
+                       const Bytes& payload = {}) {
+  Report64 r{0x80, kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8),
+             target, selector, 0, static_cast<uint8_t>(payload.size()), 0};
+  std::copy_n(payload.begin(), std::min<std::size_t>(payload.size(), 55), r.begin() + 9);
+  return r;
+}
+
+Bytes PayloadOf(const Report64& r) {
+  const std::size_t length = std::min<std::size_t>(r[7] | (r[8] << 8), 55);
+  return Bytes(r.begin() + 9, r.begin() + 9 + static_cast<std::ptrdiff_t>(length));
+}
+
+// A USB speed read on `dev`: true when it is written and answered.
+bool SpeedReadAnswered(tarvik::HidDevice& dev, uint8_t* speed = nullptr) {
+  Report64 r{};
+  if (!dev.Write(RequestReport(2, 0x001A), 500) || !dev.Read(r, 2000) || r[0] != 0x83) return false;
+  if (speed != nullptr) *speed = r[4];
+  return true;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int ms) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  while (!condition()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+bool PresentAs(uint16_t pid) {
+  SimBackend backend;
+  for (const std::string& id : backend.ListInterfaces()) {
+    tarvik::HidIdentity identity;
+    if (backend.ReadIdentity(id, &identity) && identity.productId == pid) return true;
+  }
+  return false;
+}
+
+class SimTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(dev.Open(kVendorId, kPid, 64, 64, 0), nullptr); }
+
+  Report64 Exchange(uint8_t kind, uint16_t command, uint8_t target, uint8_t selector,
+                    const Bytes& payload = {}) {
+    EXPECT_EQ(dev.Write(RequestReport(kind, command, target, selector, payload), 500), 1);
+    Report64 reply{};
+    EXPECT_EQ(dev.Read(reply, 2000), 1);
+    EXPECT_EQ(reply[0], 0x83);
+    return reply;
+  }
+
+  SimDevice sim{SimOptions{.productId = kPid}};
+  tarvik::HidDevice dev{DefaultSimBackend()};
+};
+
+using SimWireTest = SimTest;
+using SimHandleTest = SimTest;
+using SimFaultTest = SimTest;
+
+TEST_F(SimWireTest, UsbSpeedReadGetsExactReplyBytes) {
+  const Report64 reply = Exchange(2, 0x001A, 0, 0);
+  const Report64 expected{0x83, 0x03, 0x1A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  EXPECT_EQ(reply, expected);
+}
+
+TEST_F(SimWireTest, SetThenGetEachLayoutInBothSets) {
+  struct Case {
+    uint16_t command;
+    uint8_t target;
+    Bytes index;
+    Bytes value;
+    bool inHeader;
+  };
+  Bytes band(17);
+  for (std::size_t i = 0; i < band.size(); ++i) band[i] = static_cast<uint8_t>(0xB0 + i);
+  const std::vector<Case> cases{
+      {0x001A, 0x00, {}, {0x01}, true},         // H
+      {0x0108, 0x00, {}, {0x5A}, false},        // T8
+      {0x0103, 0x92, {}, {0x00, 0xFD}, false},  // T16
+      {0x001D, 0x00, {}, {0x01, 0x00}, false},  // P(2)
+      {0x0106, 0x72, {0x02}, band, false},      // TI(17)
+  };
+  for (uint8_t set : {0, 1}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "set " << int{set} << " command " << c.command);
+      const uint8_t index = c.index.empty() ? 0 : c.index[0];
+      const Bytes other = sim.Setting(1 - set, c.command, c.target, index);
+      Bytes value = c.value;
+      value[0] = static_cast<uint8_t>(value[0] + set);  // each set its own value
+      Bytes written = c.index;
+      written.insert(written.end(), value.begin(), value.end());
+
+      const Report64 ack = c.inHeader ? Exchange(0, c.command, value[0], set)
+                                      : Exchange(0, c.command, c.target, set, written);
+      EXPECT_EQ(ack[1], 1);
+      EXPECT_EQ(ack[2] | (ack[3] << 8), c.command);
+      EXPECT_EQ(ack[4], c.inHeader ? value[0] : c.target);
+      EXPECT_EQ(ack[5], 0);
+      EXPECT_TRUE(PayloadOf(ack).empty());
+
+      const Report64 got = Exchange(2, c.command, c.inHeader ? 0 : c.target, set, c.index);
+      EXPECT_EQ(got[1], 3);
+      EXPECT_EQ(got[5], 0);
+      if (c.inHeader) {
+        EXPECT_EQ(got[4], value[0]);
+        EXPECT_TRUE(PayloadOf(got).empty());
+      } else {
+        EXPECT_EQ(got[4], c.target);
+        EXPECT_EQ(PayloadOf(got), written);
+      }
+      EXPECT_EQ(sim.Setting(1 - set, c.command, c.target, index), other);
+    }
+  }
+}
+
+TEST_F(SimWireTest, DefaultsDifferBetweenSetsAndInfoIsSixteenTextBytes) {
+  struct Case {
+    uint16_t command;
+    uint8_t target;
+    uint8_t set;
+    Bytes index;
+    Bytes expected;
+  };
+  const std::vector<Case> cases{
+      {0x0103, 0x71, 0, {}, {0x00, 0x00}}, {0x0103, 0x72, 1, {}, {0x00, 0x06}},
+      {0x0103, 0x92, 1, {}, {0x00, 0x00}}, {0x0108, 0x00, 1, {}, {0x11}},
+      {0x0109, 0x93, 1, {}, {0x03}},       {0x0109, 0x93, 0, {}, {0x00}},
+      {0x0118, 0x72, 0, {}, {0x01}},       {0x0118, 0x72, 1, {}, {0x00}},
+      {0x001D, 0x00, 1, {}, {0x00, 0x00}},
+      {0x0106, 0x71, 0, {0x00}, {0x00, 0x00, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0xC8,
+                                 0x42, 0x00, 0x00, 0x00, 0x00, 0xF4, 0xFD, 0x34, 0x3F}},
+      {0x0106, 0x72, 1, {0x03}, {0x03, 0x02, 0x00, 0x00, 0xFA, 0x44, 0x00, 0x00, 0xFA,
+                                 0x44, 0x00, 0x00, 0x40, 0x40, 0xF4, 0xFD, 0x34, 0x3F}},
+      {0x0006, 0x21, 1, {}, {'2', '.', '1', '0', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {0x0006, 0x10, 0, {}, {'T', 'A', 'R', 'V', 'I', 'K', ' ', 'S', 'T', 'A', 'N', 'D', '-',
+                             'I', 'N', 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command << " set " << int{c.set});
+    EXPECT_EQ(PayloadOf(Exchange(2, c.command, c.target, c.set, c.index)), c.expected);
+  }
+  sim.SetFirmwareVersion("3.02");
+  EXPECT_EQ(PayloadOf(Exchange(2, 0x0006, 0x21, 0)),
+            (Bytes{'3', '.', '0', '2', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(SimWireTest, RefusesUnknownWrongKindAndMalformedRequests) {
+  struct Case {
+    uint8_t kind;
+    uint16_t command;
+    uint8_t target;
+    uint8_t selector;
+    Bytes payload;
+  };
+  const std::vector<Case> cases{
+      {2, 0x7777, 0x05, 0, {}},        // unknown command
+      {0, 0x0006, 0x21, 0, {}},        // writing a read-only item
+      {2, 0x0003, 0x00, 0, {}},        // reading an action
+      {0, 0x0103, 0x71, 0, {0x01}},    // T16 with one byte
+      {2, 0x0108, 0x00, 0, {0x00}},    // read with a payload
+      {2, 0x0106, 0x71, 0, {}},        // indexed read without index
+      {0, 0x001A, 0x01, 0, {0x01}},    // header value with a payload
+      {0, 0x0108, 0x00, 2, {0x22}},    // no third set
+      {5, 0x0108, 0x00, 0, {}},        // no such kind
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << c.command << " kind " << int{c.kind});
+    const Report64 reply = Exchange(c.kind, c.command, c.target, c.selector, c.payload);
+    EXPECT_EQ(reply[1], c.kind + 1);
+    EXPECT_EQ(reply[2] | (reply[3] << 8), c.command);
+    EXPECT_EQ(reply[4], c.target);
+    EXPECT_EQ(reply[5], 0x01);
+    EXPECT_TRUE(PayloadOf(reply).empty());
+  }
+  EXPECT_EQ(sim.Setting(0, 0x0108, 0), Bytes{0x00});
+  EXPECT_EQ(sim.Setting(1, 0x0108, 0), Bytes{0x11});
+}
+
+TEST_F(SimWireTest, ReassemblesRequestSplitOverFirstAndLastReports) {
+  Bytes payload(60);
+  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i + 1);
+  Report64 first{0x80, 0x00, 0x06, 0x01, 0x71, 0x00, 0x00, 60, 0x00};
+  std::copy_n(payload.begin(), 55, first.begin() + 9);
+  Report64 last{0x82};
+  std::copy(payload.begin() + 55, payload.end(), last.begin() + 1);
+
+  Exchange(2, 0x001A, 0, 0);
+  const Report64 stray{0x82, 0x02, 0x1A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  ASSERT_EQ(dev.Write(stray, 500), 1);  // no first report before it: ignored
+  ASSERT_EQ(dev.Write(first, 500), 1);
+  EXPECT_FALSE(sim.WaitForRequests(2, 20));
+  ASSERT_EQ(dev.Write(last, 500), 1);
+  ASSERT_TRUE(sim.WaitForRequests(2, 0));
+
+  const RequestRecord request = sim.Requests().at(1);
+  EXPECT_EQ(request.command, 0x0106);
+  EXPECT_EQ(request.target, 0x71);
+  EXPECT_EQ(request.payload, payload);
+  EXPECT_EQ(request.message.size(), 68u);
+  Report64 reply{};
+  ASSERT_EQ(dev.Read(reply, 2000), 1);
+  EXPECT_EQ(reply[5], 0x01);  // 60 bytes is no band value
+  EXPECT_EQ(sim.RequestCount(), 2u);
+}
+
+TEST(SimProtocolTest, CutsRepliesIntoFirstMiddleAndLastReports) {
+  const std::vector<std::pair<std::size_t, Bytes>> cases{
+      {63, {0x83}}, {64, {0x83, 0x85}}, {126, {0x83, 0x85}}, {127, {0x83, 0x84, 0x85}}};
+  for (const auto& [size, markers] : cases) {
+    Bytes message(size);
+    for (std::size_t i = 0; i < size; ++i) message[i] = static_cast<uint8_t>(i);
+    const std::vector<Report> reports = CutReply(message);
+    ASSERT_EQ(reports.size(), markers.size()) << size;
+    for (std::size_t i = 0; i < reports.size(); ++i) EXPECT_EQ(reports[i][0], markers[i]);
+    const Report& tail = reports.back();
+    const std::size_t used = size - 63 * (reports.size() - 1);
+    EXPECT_EQ(tail[used], message.back()) << size;
+    EXPECT_TRUE(std::all_of(tail.begin() + 1 + static_cast<std::ptrdiff_t>(used), tail.end(),
+                            [](uint8_t b) { return b == 0; }));
+  }
+}
+
+TEST_F(SimHandleTest, EveryOpenHandleGetsRepliesAndNotifications) {
+  tarvik::HidDevice second{DefaultSimBackend()};
+  ASSERT_NE(second.Open(kVendorId, kPid, 64, 64, 0), nullptr);
+  EXPECT_EQ(sim.OpenHandleCount(), 2);
+
+  EXPECT_TRUE(SpeedReadAnswered(dev));
+  Report64 seen{};
+  ASSERT_EQ(second.Read(seen, 2000), 1);
+  EXPECT_EQ(seen[0], 0x83);  // the reply to the other handle's request
+
+  sim.SendNotification(3, 0x1234);
+  sim.SendNotification(1, 0x1FF);
+  for (tarvik::HidDevice* d : {&dev, &second}) {
+    Report64 r{};
+    ASSERT_EQ(d->Read(r, 2000), 1);
+    EXPECT_EQ((Bytes{r[0], r[1], r[2], r[3]}), (Bytes{0x90, 0x03, 0x12, 0x34}));
+    ASSERT_EQ(d->Read(r, 2000), 1);
+    EXPECT_EQ((Bytes{r[0], r[1], r[2], r[3]}), (Bytes{0x90, 0x01, 0xFF, 0x00}));
+  }
+  second.Close();
+  EXPECT_EQ(sim.OpenHandleCount(), 1);
+}
+
+TEST_F(SimHandleTest, UnplugFailsWaitingReadAndOldHandleStaysDead) {
+  int result = -1;
+  std::thread reader([&] {
+    Report64 r{};
+    result = dev.Read(r, -1);
+  });
+  sim.Unplug();
+  reader.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(PresentAs(kPid));
+  EXPECT_EQ(dev.Write(RequestReport(2, 0x001A), 500), 0);
+
+  sim.Plug();
+  EXPECT_EQ(dev.Write(RequestReport(2, 0x001A), 500), 0);
+  tarvik::HidDevice fresh{DefaultSimBackend()};
+  ASSERT_NE(fresh.Open(kVendorId, kPid, 64, 64, 0), nullptr);
+  EXPECT_TRUE(SpeedReadAnswered(fresh));
+}
+
+TEST_F(SimHandleTest, RawHandleChecksLengthsAndAbort) {
+  SimBackend backend;
+  const std::vector<std::string> ids = backend.ListInterfaces();
+  ASSERT_FALSE(ids.empty());
+  tarvik::HidReportLengths lengths;
+  ASSERT_TRUE(backend.ReadReportLengths(ids.back(), &lengths));
+  EXPECT_EQ(lengths, (tarvik::HidReportLengths{65, 65, 0}));
+  std::unique_ptr<tarvik::HidHandle> handle = backend.OpenInterface(ids.back());
+  ASSERT_NE(handle, nullptr);
+
+  std::array<uint8_t, 65> out{0x00, 0x80, 0x02, 0x1A};
+  std::array<uint8_t, 64> shortOut{0x00, 0x80, 0x02, 0x1A};
+  std::array<uint8_t, 65> numbered{0x01, 0x80, 0x02, 0x1A};
+  EXPECT_FALSE(handle->Write(shortOut, 500));
+  EXPECT_FALSE(handle->Write(numbered, 500));
+  EXPECT_EQ(sim.RequestCount(), 0u);
+  ASSERT_TRUE(handle->Write(out, 500));
+  std::array<uint8_t, 65> in{};
+  ASSERT_TRUE(handle->Read(in, 2000));
+  EXPECT_EQ((Bytes{in[0], in[1], in[2]}), (Bytes{0x00, 0x83, 0x03}));
+
+  std::thread reader([&] {
+    std::array<uint8_t, 65> r{};
+    EXPECT_FALSE(handle->Read(r, -1));
+  });
+  handle->AbortRead();
+  reader.join();
+  sim.SendNotification(2, 1);
+  EXPECT_FALSE(handle->Read(in, 0));
+}
+
+TEST(SimLifetimeTest, HandleOutlivesDeviceWithWorkPending) {
+  auto sim = std::make_unique<SimDevice>(SimOptions{.productId = 0x4E30});
+  tarvik::HidDevice dev{DefaultSimBackend()};
+  ASSERT_NE(dev.Open(kVendorId, 0x4E30, 64, 64, 0), nullptr);
+  sim->InjectFault({FaultKind::LateReply, 10000});
+  ASSERT_EQ(dev.Write(RequestReport(2, 0x001A), 500), 1);
+  sim->DropOff(10000);
+
+  sim.reset();
+  EXPECT_FALSE(SpeedReadAnswered(dev));
+  EXPECT_FALSE(PresentAs(0x4E30));
+}
+
+TEST_F(SimHandleTest, RestartComesBackUnderInterimThenFinalProductId) {
+  Exchange(0, 0x001A, 0x01, 0);  // full speed, effective after the restart
+  sim.SetRestartPlan(30, 0x4E41, 200, 0x4E42);
+  const Report64 ack = Exchange(0, 0x0003, 0x00, 0);
+  EXPECT_EQ((Bytes{ack[1], ack[5], ack[7]}), (Bytes{0x01, 0x00, 0x00}));
+
+  EXPECT_TRUE(WaitFor([] { return PresentAs(0x4E41); }, 5000));
+  EXPECT_TRUE(WaitFor([] { return PresentAs(0x4E42); }, 5000));
+  EXPECT_FALSE(PresentAs(0x4E41));
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 0), 0);
+
+  tarvik::HidDevice again{DefaultSimBackend()};
+  ASSERT_NE(again.Open(kVendorId, 0x4E42, 64, 64, 0), nullptr);
+  uint8_t speed = 0;
+  EXPECT_TRUE(SpeedReadAnswered(again, &speed));
+  EXPECT_EQ(speed, 0x01);
+}
+
+TEST_F(SimHandleTest, DropOffReturnsUnderGivenProductId) {
+  sim.DropOff(30, 0x4E50);
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 0), 0);
+  EXPECT_TRUE(WaitFor([] { return PresentAs(0x4E50); }, 5000));
+  EXPECT_EQ(sim.ProductId(), 0x4E50);
+}
+
+TEST_F(SimFaultTest, ReplyFaultsChangeOneReplyThenClear) {
+  struct Case {
+    Fault fault;
+    uint8_t kind;
+    Report64 faulty;
+  };
+  // Routing flags, working set: a read answers 03 08 01 00 00 00 01 00 | 00.
+  const std::vector<Case> cases{
+      {{FaultKind::WrongLength}, 2, {0x83, 0x03, 0x08, 0x01, 0x00, 0x00, 0x00, 0x02}},
+      {{FaultKind::WrongKind}, 2, {0x83, 0x01, 0x08, 0x01, 0x00, 0x00, 0x00, 0x01}},
+      {{FaultKind::WrongKind}, 0, {0x83, 0x00, 0x08, 0x01, 0x00, 0x00, 0x00, 0x00}},
+      {{FaultKind::WrongCommand}, 2, {0x83, 0x03, 0x09, 0x01, 0x00, 0x00, 0x00, 0x01}},
+      {{FaultKind::BadStatus, 0, 0x42}, 2, {0x83, 0x03, 0x08, 0x01, 0x00, 0x42, 0x00, 0x01}},
+      {{FaultKind::StatusFE}, 2, {0x83, 0x03, 0x08, 0x01, 0x00, 0xFE, 0x00, 0x01}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(c.fault.kind));
+    sim.InjectFault(c.fault);
+    const Bytes value = c.kind == 0 ? Bytes{0x00} : Bytes{};
+    EXPECT_EQ(Exchange(c.kind, 0x0108, 0x00, 0, value), c.faulty);
+    const Report64 clean = Exchange(c.kind, 0x0108, 0x00, 0, value);
+    EXPECT_EQ(clean[1], c.kind + 1);
+    EXPECT_EQ((Bytes{clean[2], clean[5]}), (Bytes{0x08, 0x00}));
+  }
+}
+
+TEST_F(SimFaultTest, NoReplyAndFailedWriteLoseOneExchange) {
+  sim.InjectFault({FaultKind::NoReply});
+  ASSERT_EQ(dev.Write(RequestReport(2, 0x001A), 500), 1);
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 50), 0);
+  EXPECT_EQ(sim.RequestCount(), 1u);
+
+  sim.InjectFault({FaultKind::FailedWrite});
+  EXPECT_EQ(dev.Write(RequestReport(2, 0x001A), 500), 0);
+  EXPECT_EQ(sim.RequestCount(), 1u);
+  EXPECT_TRUE(SpeedReadAnswered(dev));
+}
+
+TEST_F(SimFaultTest, DelaysHoldTheReplyBack) {
+  const std::vector<std::pair<Fault, int>> cases{
+      {{FaultKind::LateReply, 120}, 0}, {{FaultKind::SplitReply, 120}, 0}, {{}, 120}};
+  for (const auto& [fault, latency] : cases) {
+    SCOPED_TRACE(testing::Message() << "fault " << static_cast<int>(fault.kind));
+    sim.InjectFault(fault);
+    sim.SetReplyLatency(latency);
+    const auto start = Clock::now();
+    ASSERT_EQ(dev.Write(RequestReport(2, 0x0108, 0, 1), 500), 1);
+    Report64 r{};
+    EXPECT_EQ(dev.Read(r, 0), 0);
+    ASSERT_EQ(dev.Read(r, 5000), 1);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(120));
+    EXPECT_EQ(PayloadOf(r), Bytes{0x11});
+  }
+}
+
+}  // namespace
