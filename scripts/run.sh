@@ -4,5 +4,5 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build/release" -DTARVIK_BUILD_TESTS=OFF -DTARVIK_BUILD_BENCH=OFF
-exec "$root/build/release/tools/tarvik-info"
+"$root/scripts/build.sh" "$root/build/app" -DTARVIK_BUILD_TESTS=OFF -DTARVIK_BUILD_BENCH=OFF
+exec "$root/build/app/tools/tarvik-info"

@@ -7,13 +7,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/setup.sh"
 
-"$root/scripts/build.sh" "$root/build/tsan" -DTARVIK_SANITIZE=thread -DTARVIK_BUILD_BENCH=OFF
+"$root/scripts/build.sh" "$root/build/tsan" -DTARVIK_SANITIZE=thread -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -R '^(DeviceLink|Session|OperationTemplate|Sim)'
+  ctest --no-tests=error --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -R '^(DeviceLink|Session|OperationTemplate|Sim)'
 
-"$root/scripts/build.sh" "$root/build/asan" -DTARVIK_SANITIZE=address -DTARVIK_BUILD_BENCH=OFF
+"$root/scripts/build.sh" "$root/build/asan" -DTARVIK_SANITIZE=address -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
 ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
-  ctest --test-dir "$root/build/asan" -j "$jobs" --output-on-failure
+  ctest --no-tests=error --test-dir "$root/build/asan" -j "$jobs" --output-on-failure
 
-"$root/scripts/build.sh" "$root/build/release"
-ctest --test-dir "$root/build/release" -j "$jobs" --output-on-failure
+"$root/scripts/build.sh" "$root/build/release" -DTARVIK_SANITIZE= -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=ON
+ctest --no-tests=error --test-dir "$root/build/release" -j "$jobs" --output-on-failure

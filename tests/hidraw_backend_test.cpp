@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -33,8 +34,8 @@ Bytes Pattern(std::size_t size, uint8_t seed) {
 }
 
 Bytes WithId(uint8_t id, const Bytes& data) {
-  Bytes report = {id};
-  report.insert(report.end(), data.begin(), data.end());
+  Bytes report(data.size() + 1, id);
+  std::copy(data.begin(), data.end(), report.begin() + 1);
   return report;
 }
 
