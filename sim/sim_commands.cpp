@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <string_view>
+
+#include "sim/sim_answers.h"
 
 namespace tarvik::sim {
 
@@ -12,109 +12,188 @@ namespace {
 constexpr uint8_t kKindWrite = 0;
 constexpr uint8_t kKindRead = 2;
 constexpr uint8_t kStatusRefused = 0x01;
-constexpr std::size_t kTextSize = 16;
-constexpr std::string_view kFirmwareVersion = "2.10";
-constexpr std::string_view kItemText = "TARVIK STAND-IN";
 
-constexpr std::array<CommandRow, 10> kCommands{{
-    {0x0003, Layout::Header, 1, Access::WriteOnly, Effect::Restart},  // restart
-    {kCommandDeviceInfo, Layout::Text, kTextSize, Access::ReadOnly, Effect::None},
-    {0x001A, Layout::Header, 1, Access::ReadWrite, Effect::None},    // USB speed
-    {0x001D, Layout::Plain, 2, Access::ReadWrite, Effect::None},     // mic mute sync
-    {0x0103, Layout::Target, 2, Access::ReadWrite, Effect::None},    // channel gain
-    {0x0106, Layout::Indexed, 17, Access::ReadWrite, Effect::None},  // filter band
-    {0x0108, Layout::Target, 1, Access::ReadWrite, Effect::None},    // routing flags
-    {0x0109, Layout::Target, 1, Access::ReadWrite, Effect::None},
-    {0x0116, Layout::Header, 1, Access::ReadWrite, Effect::None},    // input mode bits
-    {0x0118, Layout::Target, 1, Access::ReadWrite, Effect::None},    // signal level
-}};
+constexpr Layout H = Layout::Header;
+constexpr Layout T = Layout::Target;
+constexpr Layout P = Layout::Plain;
+constexpr Layout I = Layout::Indexed;
+constexpr Access RW = Access::ReadWrite;
+constexpr Access RO = Access::ReadOnly;
+constexpr Access Run = Access::Action;
+constexpr Effect None = Effect::None;
 
-std::vector<uint8_t> Text(std::string_view text) {
-  std::vector<uint8_t> bytes(kTextSize, 0);
-  std::copy_n(text.begin(), std::min(text.size(), kTextSize), bytes.begin());
-  return bytes;
-}
-
-// Filter type followed by four float32 values, little-endian.
-std::vector<uint8_t> Filter(uint8_t type, std::array<float, 4> values) {
-  std::vector<uint8_t> bytes{type};
-  for (float v : values) {
-    const auto bits = std::bit_cast<uint32_t>(v);
-    for (int shift = 0; shift < 32; shift += 8)
-      bytes.push_back(static_cast<uint8_t>(bits >> shift));
-  }
-  return bytes;
-}
-
-struct DefaultValue {
-  int set;
-  uint16_t command;
-  uint8_t target;
-  uint8_t index;
-  std::vector<uint8_t> value;
+// Sorted by command. Header rows have size 1.
+constexpr std::array kCommands{
+    CommandRow{0x0000, T, 3, RO, None, &AnswerArithmetic},
+    CommandRow{0x0001, H, 1, RW},
+    CommandRow{0x0002, H, 1, RW},
+    CommandRow{0x0003, H, 1, Run, Effect::Restart},
+    CommandRow{0x0004, H, 1, Run},
+    CommandRow{0x0005, P, 76, RO},  // texts of 40, 4, 16 and 16 bytes
+    CommandRow{kCommandDeviceInfo, T, 16, RO},
+    CommandRow{0x0007, P, 8, RO},
+    CommandRow{0x0008, P, 1, RO},
+    CommandRow{0x0009, T, 1, RO},
+    CommandRow{0x000A, H, 1, RW},
+    CommandRow{0x000B, I, 1, RW},
+    CommandRow{0x000C, T, 1, Run},
+    CommandRow{0x000D, H, 1, RW},
+    CommandRow{0x000E, T, 1, Run},
+    CommandRow{0x000F, P, 1, RW},
+    CommandRow{0x0010, H, 1, RW},
+    CommandRow{0x0011, H, 1, RW},
+    CommandRow{0x0012, H, 1, RW},
+    CommandRow{0x0013, T, 1, RW},
+    CommandRow{0x0014, H, 1, RW},
+    CommandRow{0x0015, H, 1, RW},
+    CommandRow{0x0016, H, 1, RW},  // data stream switch
+    CommandRow{0x0017, T, 2, RW},
+    CommandRow{0x0018, P, 4, RW},
+    CommandRow{0x0019, P, 0, Run},
+    CommandRow{0x001A, H, 1, RW},  // USB speed
+    CommandRow{0x001B, T, 181, RW},
+    CommandRow{0x001C, P, 20, RW},
+    CommandRow{0x001D, P, 2, RW},  // mic mute sync
+    CommandRow{0x0100, P, 0, Run},
+    CommandRow{0x0101, H, 1, RW},
+    CommandRow{0x0102, T, 2, RW},
+    CommandRow{0x0103, T, 2, RW},  // channel gain
+    CommandRow{0x0104, T, 1, RW},
+    CommandRow{0x0105, T, 2, RW},
+    CommandRow{0x0106, I, 17, RW},  // filter band
+    CommandRow{0x0107, T, 1, RW},
+    CommandRow{0x0108, T, 1, RW},  // routing flags
+    CommandRow{0x0109, T, 1, RW},
+    CommandRow{0x010A, H, 1, RW},
+    CommandRow{0x010B, H, 1, RW},
+    CommandRow{0x010C, P, 2, RW},
+    CommandRow{0x010D, H, 1, RW},
+    CommandRow{0x010E, H, 1, RW},
+    CommandRow{0x010F, H, 1, RW},
+    CommandRow{0x0110, H, 1, RW},
+    CommandRow{0x0111, H, 1, RW},
+    CommandRow{0x0112, H, 1, RW},
+    CommandRow{0x0113, I, 17, RW},
+    CommandRow{0x0114, H, 1, RW},
+    CommandRow{0x0115, H, 1, RW},
+    CommandRow{0x0116, H, 1, RW},  // input mode bits
+    CommandRow{0x0117, H, 1, RW},
+    CommandRow{0x0118, T, 1, RW},  // signal level
+    CommandRow{0x0119, T, 181, RW},
+    CommandRow{0x011A, T, 1, RW},
+    CommandRow{0x0200, T, 2, RO},
+    CommandRow{0x0201, T, 2, RO},
+    CommandRow{0x0202, H, 1, RO},
+    CommandRow{0x0203, T, 1, RO},
+    CommandRow{0x0204, T, 1024, RO},
+    CommandRow{0x0205, T, 1024, RO},
+    CommandRow{0x0206, T, 2, RO},
+    CommandRow{0x0207, P, 5, RO},
+    CommandRow{0x0300, P, 4, RO},
+    CommandRow{0x0301, P, 180, RO, None, &AnswerKeyedText},
+    CommandRow{0x0302, P, 0, Run},
+    CommandRow{0x0303, T, 1, RW},
+    CommandRow{0x0400, H, 1, Run},
+    CommandRow{0x0401, P, 1, RO},
+    CommandRow{0x0402, P, 59, RO, None, &AnswerRecordWithTag},
+    CommandRow{0x0700, P, 160, RO},
+    CommandRow{0x0701, H, 1, Run},
+    CommandRow{0x0800, T, 0, RW, None, &AnswerBlock},
+    CommandRow{0x0801, I, 1, RW},
+    CommandRow{0x0802, T, 0, RW, None, &AnswerBlock},
+    CommandRow{0x0803, I, 1, RW},
+    CommandRow{0x0804, T, 4, Run},
+    CommandRow{0x0805, T, 4, Run},
+    CommandRow{0x0807, P, 16, Run},
+    CommandRow{0x0808, T, 2, RW},
+    CommandRow{0x0809, T, 2, RW},
+    CommandRow{0x080A, P, 1, RW},
+    CommandRow{0x0A00, P, 0, Run},
+    CommandRow{0x0A01, T, 16, RW},
+    CommandRow{0x0A02, P, 4, RW},
+    CommandRow{0x0A03, I, 2, RW},
+    CommandRow{0x0A04, T, 2, RW},
+    CommandRow{0x0A05, P, 16, RO},
+    CommandRow{0x0B00, P, 2, Run},
+    CommandRow{0x0B01, T, 3, Run},
+    CommandRow{0x0B02, T, 6, Run},
+    CommandRow{0x0B03, I, 2, RW},
+    CommandRow{0x0B04, H, 1, Run, None, &AnswerWithResult},
+    CommandRow{0x0B05, H, 1, Run, None, &AnswerWithResult},
+    CommandRow{0x0B06, H, 1, RW},
+    CommandRow{0x0B07, H, 1, RO},
+    CommandRow{0x0D00, T, 1, RW},
+    CommandRow{0x0E00, T, 1, RW},
+    CommandRow{0x0E01, T, 1, RW},
 };
 
-std::vector<DefaultValue> Defaults() {
-  std::vector<DefaultValue> d{
-      {0, kCommandDeviceInfo, kItemFirmwareVersion, 0, Text(kFirmwareVersion)},
-      {1, 0x0103, 0x71, 0, {0x00, 0x06}},  // +6 dB in 1/256 dB
-      {1, 0x0103, 0x72, 0, {0x00, 0x06}},
-      {1, 0x0108, 0x00, 0, {0x11}},
-      {1, 0x0109, 0x91, 0, {1}},
-      {1, 0x0109, 0x92, 0, {2}},
-      {1, 0x0109, 0x93, 0, {3}},
-      {0, 0x0118, 0x71, 0, {1}},
-      {0, 0x0118, 0x72, 0, {1}},
-  };
-  for (uint8_t target : {uint8_t{0x71}, uint8_t{0x72}}) {
-    d.push_back({0, 0x0106, target, 0, Filter(0, {100.0f, 100.0f, 0.0f, 0.707f})});
-    d.push_back({1, 0x0106, target, 0, Filter(6, {315.0f, 315.0f, 0.0f, 0.707f})});
-    for (uint8_t band = 1; band < 4; ++band) {
-      d.push_back({0, 0x0106, target, band, Filter(0, {1000.0f, 1000.0f, 0.0f, 0.707f})});
-      d.push_back({1, 0x0106, target, band, Filter(2, {2000.0f, 2000.0f, 3.0f, 0.707f})});
-    }
+constexpr bool WellFormed() {
+  for (std::size_t i = 0; i < kCommands.size(); ++i) {
+    if (i > 0 && kCommands[i - 1].command >= kCommands[i].command) return false;
+    if (kCommands[i].layout == H && kCommands[i].size != 1) return false;
   }
-  return d;
+  return true;
+}
+static_assert(WellFormed());
+
+// A request of a row without a special answer, its kind already allowed.
+bool AnswerByLayout(const CommandRow& row, const Message& request, Message& reply,
+                    SettingsStore& store) {
+  const bool write = request.kind == kKindWrite;
+  const bool keep = write && row.access == Access::ReadWrite;
+  const int set = request.status;
+  const uint16_t cmd = row.command;
+  const uint8_t target = request.target;
+  const std::vector<uint8_t>& payload = request.payload;
+  switch (row.layout) {
+    case Layout::Header: {
+      if (!payload.empty()) return false;
+      if (keep) store.Put(set, cmd, 0, 0, {target});
+      if (!write) {
+        const std::vector<uint8_t> value = store.Get(set, cmd, 0, 0);
+        reply.target = value.empty() ? 0 : value[0];
+      }
+      return true;
+    }
+    case Layout::Target:
+    case Layout::Plain:
+      if (payload.size() != (write ? row.size : 0u)) return false;
+      if (keep) store.Put(set, cmd, target, 0, payload);
+      if (!write) reply.payload = store.Get(set, cmd, target, 0);
+      return true;
+    case Layout::Indexed:
+      if (payload.size() != (write ? row.size + 1u : 1u)) return false;
+      if (keep) store.Put(set, cmd, target, payload[0], {payload.begin() + 1, payload.end()});
+      if (!write) {
+        reply.payload = store.Get(set, cmd, target, payload[0]);
+        reply.payload.insert(reply.payload.begin(), payload[0]);
+      }
+      return true;
+  }
+  return false;
+}
+
+bool KindAllowed(Access access, uint8_t kind) {
+  switch (access) {
+    case Access::ReadWrite:
+      return kind == kKindWrite || kind == kKindRead;
+    case Access::ReadOnly:
+      return kind == kKindRead;
+    case Access::Action:
+      return kind == kKindWrite;
+  }
+  return false;
 }
 
 }  // namespace
 
 const CommandRow* FindCommand(uint16_t command) {
-  for (const CommandRow& row : kCommands)
-    if (row.command == command) return &row;
-  return nullptr;
+  auto it = std::lower_bound(kCommands.begin(), kCommands.end(), command,
+                             [](const CommandRow& row, uint16_t c) { return row.command < c; });
+  return it != kCommands.end() && it->command == command ? &*it : nullptr;
 }
 
-SettingsStore::SettingsStore() {
-  for (DefaultValue& d : Defaults()) Put(d.set, d.command, d.target, d.index, std::move(d.value));
-}
-
-SettingsStore::Key SettingsStore::Fold(int set, uint16_t command, uint8_t target, uint8_t index) {
-  const CommandRow* row = FindCommand(command);
-  if (row == nullptr) return {set, command, target, index};
-  if (row->layout == Layout::Text) set = 0;
-  if (row->layout == Layout::Header || row->layout == Layout::Plain) target = 0;
-  if (row->layout != Layout::Indexed) index = 0;
-  return {set, command, target, index};
-}
-
-std::vector<uint8_t> SettingsStore::Get(int set, uint16_t command, uint8_t target,
-                                        uint8_t index) const {
-  auto it = values_.find(Fold(set, command, target, index));
-  if (it != values_.end()) return it->second;
-  const CommandRow* row = FindCommand(command);
-  if (row == nullptr) return {};
-  if (row->layout == Layout::Text) return Text(kItemText);
-  return std::vector<uint8_t>(row->size, 0);
-}
-
-void SettingsStore::Put(int set, uint16_t command, uint8_t target, uint8_t index,
-                        std::vector<uint8_t> value) {
-  if (const CommandRow* row = FindCommand(command)) value.resize(row->size, 0);
-  values_[Fold(set, command, target, index)] = std::move(value);
-}
-
-Outcome Answer(const Message& request, SettingsStore& store) {
+Outcome Answer(const Message& request, SettingsStore& store, BlockMemory& memory) {
   Outcome out;
   Message& reply = out.reply;
   reply.kind = static_cast<uint8_t>(request.kind + 1);
@@ -122,46 +201,18 @@ Outcome Answer(const Message& request, SettingsStore& store) {
   reply.target = request.target;
 
   const CommandRow* row = FindCommand(request.command);
-  const bool write = request.kind == kKindWrite;
-  const bool read = request.kind == kKindRead;
-  const int set = request.status;
-  const std::size_t length = request.payload.size();
-  bool ok = row != nullptr && (write || read) && (set == 0 || set == 1);
-  if (ok) ok = write ? row->access != Access::ReadOnly : row->access != Access::WriteOnly;
-  if (ok) {
-    const uint16_t cmd = request.command;
-    const uint8_t target = request.target;
-    switch (row->layout) {
-      case Layout::Header:
-        ok = length == 0;
-        if (ok && write) store.Put(set, cmd, 0, 0, {target});
-        if (ok && read) reply.target = store.Get(set, cmd, 0, 0)[0];
-        break;
-      case Layout::Target:
-      case Layout::Plain:
-      case Layout::Text:
-        ok = length == (write ? row->size : 0u);
-        if (ok && write) store.Put(set, cmd, target, 0, request.payload);
-        if (ok && read) reply.payload = store.Get(set, cmd, target, 0);
-        break;
-      case Layout::Indexed:
-        ok = length == (write ? row->size + 1u : 1u);
-        if (ok && write)
-          store.Put(set, cmd, target, request.payload[0],
-                    {request.payload.begin() + 1, request.payload.end()});
-        if (ok && read) {
-          reply.payload = store.Get(set, cmd, target, request.payload[0]);
-          reply.payload.insert(reply.payload.begin(), request.payload[0]);
-        }
-        break;
-    }
-  }
+  bool ok = row != nullptr && KindAllowed(row->access, request.kind) &&
+            (request.status == 0 || request.status == 1);
+  if (ok)
+    ok = row->special != nullptr ? row->special(request, reply, store, memory)
+                                 : AnswerByLayout(*row, request, reply, store);
   if (!ok) {
     reply.status = kStatusRefused;
+    reply.target = request.target;
     reply.payload.clear();
     return out;
   }
-  if (write) out.effect = row->effect;
+  if (request.kind == kKindWrite) out.effect = row->effect;
   return out;
 }
 

@@ -1,13 +1,12 @@
-// The commands the stand-in answers, as a table of layouts, and the settings
-// store they read and write.
+// The commands the stand-in answers, as a table of layouts, and the answer
+// to one request.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <tuple>
-#include <vector>
 
+#include "sim/sim_memory.h"
 #include "sim/sim_protocol.h"
+#include "sim/sim_settings.h"
 
 namespace tarvik::sim {
 
@@ -17,50 +16,36 @@ enum class Layout {
   Target,   // write: target + value; read: target, reply value
   Plain,    // write: target 0 + value; read: nothing, reply value
   Indexed,  // write: target + [index][value]; read: target + [index], reply [index][value]
-  Text,     // read only: target names the item, reply 16 text bytes
 };
 
-enum class Access { ReadWrite, WriteOnly, ReadOnly };
+// An action is a write with no read twin; it stores nothing and is
+// acknowledged empty unless its row answers otherwise.
+enum class Access { ReadWrite, ReadOnly, Action };
 enum class Effect { None, Restart };
+
+// Answers a request whose form no layout covers; false refuses it.
+using SpecialAnswer = bool (*)(const Message& request, Message& reply, SettingsStore& store,
+                               BlockMemory& memory);
 
 struct CommandRow {
   uint16_t command;
   Layout layout;
-  uint8_t size;  // value bytes, the index not counted
+  uint16_t size;  // value bytes, the index not counted
   Access access;
-  Effect effect;
+  Effect effect = Effect::None;
+  SpecialAnswer special = nullptr;
 };
 
 // Null for a command the device does not know.
 const CommandRow* FindCommand(uint16_t command);
-
-inline constexpr uint16_t kCommandDeviceInfo = 0x0006;
-inline constexpr uint8_t kItemFirmwareVersion = 0x21;
-
-// Values per (set, command, target, index), loaded with the device defaults.
-// Keys are folded to the command's layout: target 0 for Header and Plain,
-// index 0 unless Indexed, set 0 for Text.
-class SettingsStore {
- public:
-  SettingsStore();
-  // A key never written reads as zeros of the command's size; an unknown
-  // command with nothing stored reads as empty.
-  std::vector<uint8_t> Get(int set, uint16_t command, uint8_t target, uint8_t index) const;
-  // For a known command the value is cut or zero-filled to its size.
-  void Put(int set, uint16_t command, uint8_t target, uint8_t index, std::vector<uint8_t> value);
-
- private:
-  using Key = std::tuple<int, uint16_t, uint8_t, uint8_t>;
-  static Key Fold(int set, uint16_t command, uint8_t target, uint8_t index);
-  std::map<Key, std::vector<uint8_t>> values_;
-};
 
 struct Outcome {
   Message reply;
   Effect effect = Effect::None;
 };
 
-// Answers one request: reads or writes the store and builds the reply.
-Outcome Answer(const Message& request, SettingsStore& store);
+// Answers one request: reads or writes the store or the block memory and
+// builds the reply.
+Outcome Answer(const Message& request, SettingsStore& store, BlockMemory& memory);
 
 }  // namespace tarvik::sim

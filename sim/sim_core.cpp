@@ -134,7 +134,7 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
     return false;
   Report data{};
   std::copy_n(report.begin() + 1, std::min(report.size() - 1, data.size()), data.begin());
-  if (fault.kind == FaultKind::FailedWrite && data[0] == kFirstRequestMarker) {
+  if (fault.kind == FaultKind::FailedWrite && faultSkip == 0 && data[0] == kFirstRequestMarker) {
     fault = {};
     return false;
   }
@@ -153,6 +153,11 @@ void SimDevice::Core::Broadcast(const Report& report) {
   BroadcastLocked(report);
 }
 
+void SimDevice::Core::BroadcastAll(const std::vector<Report>& reports) {
+  std::lock_guard lock(mu);
+  for (const Report& report : reports) BroadcastLocked(report);
+}
+
 void SimDevice::Core::BroadcastLocked(const Report& report) {
   if (!plugged) return;
   for (HandleState* handle : handles)
@@ -169,11 +174,15 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
                       request.payload, bytes});
   requestCv.notify_all();
 
-  // A failed write belongs to a later request's first report; leave it armed.
+  // Skipped requests pass plainly; a failed write belongs to a later
+  // request's first report, so it stays armed.
   Fault applied;
-  if (fault.kind != FaultKind::FailedWrite) std::swap(applied, fault);
+  if (faultSkip > 0)
+    --faultSkip;
+  else if (fault.kind != FaultKind::FailedWrite)
+    std::swap(applied, fault);
 
-  Outcome out = Answer(request, store);
+  Outcome out = Answer(request, store, memory);
   Message& reply = out.reply;
   int delayMs = latencyMs;
   switch (applied.kind) {
@@ -209,7 +218,9 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
   } else if (applied.kind != FaultKind::NoReply) {
     DeliverLocked(std::move(reports), delayMs);
   }
-  if (out.effect == Effect::Restart) RestartLocked(sentAfterMs + kRestartDropMs);
+  // A swallowed restart request leaves the device where it is.
+  if (out.effect == Effect::Restart && applied.kind != FaultKind::NoReply)
+    RestartLocked(sentAfterMs + kRestartDropMs);
 }
 
 // At once when there is no delay, so an exchange costs no thread hand-off.

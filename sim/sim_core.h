@@ -57,6 +57,7 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   // Runs `task` on the timer thread after delayMs.
   void Schedule(int delayMs, std::function<void()> task);
   void Broadcast(const Report& report);
+  void BroadcastAll(const std::vector<Report>& reports);  // back to back, nothing between
   void DropOff(int offlineMs, uint16_t returnProductId);
 
   const std::string id;  // fixed for the device's life
@@ -70,7 +71,9 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   uint64_t generation = 0;
   std::vector<RequestRecord> requests;
   SettingsStore store;
+  BlockMemory memory;
   Fault fault;
+  int faultSkip = 0;  // requests answered plainly before `fault` applies
   int latencyMs = 0;
   RestartPlan restartPlan;
 

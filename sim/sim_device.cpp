@@ -48,9 +48,12 @@ void SimDevice::SetRestartPlan(int offlineMs, uint16_t interimProductId, int int
   core_->restartPlan = {offlineMs, interimProductId, interimMs, finalProductId};
 }
 
-void SimDevice::InjectFault(Fault fault) {
+void SimDevice::InjectFault(Fault fault) { InjectFault(fault, 0); }
+
+void SimDevice::InjectFault(Fault fault, int afterRequests) {
   std::lock_guard lock(core_->mu);
   core_->fault = fault;
+  core_->faultSkip = std::max(afterRequests, 0);
 }
 
 void SimDevice::SetReplyLatency(int ms) {
@@ -75,6 +78,10 @@ void SimDevice::SendReport(std::span<const uint8_t> report) {
   Report data{};
   std::copy_n(report.begin(), std::min(report.size(), data.size()), data.begin());
   core_->Broadcast(data);
+}
+
+void SimDevice::SendStreamMessage(uint8_t lead, std::span<const uint8_t> bytes) {
+  core_->BroadcastAll(CutStream(EncodeStream(lead, bytes)));
 }
 
 std::vector<RequestRecord> SimDevice::Requests() const {

@@ -78,11 +78,16 @@ class SimDevice {
                       uint16_t finalProductId = 0);
 
   void InjectFault(Fault fault);
+  // The same, for the request after the next `afterRequests` ones.
+  void InjectFault(Fault fault, int afterRequests);
   void SetReplyLatency(int ms);  // added to every reply; 0 answers at once
 
   // Unsolicited reports to every open handle.
   void SendNotification(int type, int value);
   void SendReport(std::span<const uint8_t> report);  // 64 data bytes, marker first
+  // A stream message (length, lead byte, `bytes`) in 0xA0 / 0xA1... / 0xA2
+  // reports, sent whether or not the data stream is switched on.
+  void SendStreamMessage(uint8_t lead, std::span<const uint8_t> bytes);
 
   // Record of requests (complete messages) in arrival order.
   std::vector<RequestRecord> Requests() const;

@@ -16,6 +16,28 @@ constexpr uint8_t kRequestLast = 0x82;
 constexpr uint8_t kReplyFirst = 0x83;
 constexpr uint8_t kReplyMiddle = 0x84;
 constexpr uint8_t kReplyLast = 0x85;
+constexpr uint8_t kStreamFirst = 0xA0;
+constexpr uint8_t kStreamMiddle = 0xA1;
+constexpr uint8_t kStreamLast = 0xA2;
+
+// 63 message bytes per report after the marker; a lone report takes `first`.
+std::vector<Report> Cut(std::span<const uint8_t> message, uint8_t first, uint8_t middle,
+                        uint8_t last) {
+  std::vector<Report> reports;
+  for (std::size_t offset = 0; offset < message.size(); offset += kChunk) {
+    const std::size_t chunk = std::min(kChunk, message.size() - offset);
+    Report report{};
+    if (offset == 0)
+      report[0] = first;
+    else if (offset + chunk == message.size())
+      report[0] = last;
+    else
+      report[0] = middle;
+    std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), chunk, report.begin() + 1);
+    reports.push_back(report);
+  }
+  return reports;
+}
 
 }  // namespace
 
@@ -48,20 +70,21 @@ bool DecodeMessage(std::span<const uint8_t> bytes, Message* out) {
 }
 
 std::vector<Report> CutReply(std::span<const uint8_t> message) {
-  std::vector<Report> reports;
-  for (std::size_t offset = 0; offset < message.size(); offset += kChunk) {
-    const std::size_t chunk = std::min(kChunk, message.size() - offset);
-    Report report{};
-    if (offset == 0)
-      report[0] = kReplyFirst;
-    else if (offset + chunk == message.size())
-      report[0] = kReplyLast;
-    else
-      report[0] = kReplyMiddle;
-    std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), chunk, report.begin() + 1);
-    reports.push_back(report);
-  }
-  return reports;
+  return Cut(message, kReplyFirst, kReplyMiddle, kReplyLast);
+}
+
+std::vector<uint8_t> EncodeStream(uint8_t lead, std::span<const uint8_t> bytes) {
+  const std::size_t length = std::min(bytes.size(), kMaxPayload - 1) + 1;
+  std::vector<uint8_t> message(2 + length);
+  message[0] = static_cast<uint8_t>(length & 0xFF);
+  message[1] = static_cast<uint8_t>(length >> 8);
+  message[2] = lead;
+  std::copy_n(bytes.begin(), length - 1, message.begin() + 3);
+  return message;
+}
+
+std::vector<Report> CutStream(std::span<const uint8_t> message) {
+  return Cut(message, kStreamFirst, kStreamMiddle, kStreamLast);
 }
 
 bool RequestAssembler::Feed(const Report& report) {

@@ -31,6 +31,12 @@ bool DecodeMessage(std::span<const uint8_t> bytes, Message* out);
 // A reply message as 0x83 / 0x84... / 0x85 reports.
 std::vector<Report> CutReply(std::span<const uint8_t> message);
 
+// A stream message: length L (u16 LE), then the lead byte and `bytes`; the
+// bytes are cut so that L stays within 0xFFFF.
+std::vector<uint8_t> EncodeStream(uint8_t lead, std::span<const uint8_t> bytes);
+// A stream message as 0xA0 / 0xA1... / 0xA2 reports.
+std::vector<Report> CutStream(std::span<const uint8_t> message);
+
 // Puts request reports (0x80 first, 0x81 middle, 0x82 last) back together.
 class RequestAssembler {
  public:

@@ -11,6 +11,7 @@
 #include "link/hid_device.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
+#include "sim/sim_memory.h"
 #include "sim/sim_protocol.h"
 
 namespace {
@@ -74,6 +75,35 @@ class SimTest : public ::testing::Test {
     return reply;
   }
 
+  // A request of any size in 0x80 / 0x81... / 0x82 reports; returns the
+  // reply message (header and payload) put together from its reports.
+  Bytes Transact(uint8_t kind, uint16_t command, uint8_t target, uint8_t selector,
+                 const Bytes& payload = {}) {
+    Bytes message{kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), target,
+                  selector, 0, static_cast<uint8_t>(payload.size()),
+                  static_cast<uint8_t>(payload.size() >> 8)};
+    message.insert(message.end(), payload.begin(), payload.end());
+    for (std::size_t at = 0; at < message.size(); at += 63) {
+      const std::size_t chunk = std::min<std::size_t>(63, message.size() - at);
+      const uint8_t marker = at == 0 ? 0x80 : at + chunk == message.size() ? 0x82 : 0x81;
+      Report64 r{marker};
+      std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(at), chunk, r.begin() + 1);
+      EXPECT_EQ(dev.Write(r, 500), 1);
+    }
+    Bytes reply;
+    std::size_t total = 8;
+    while (reply.size() < total) {
+      Report64 r{};
+      if (dev.Read(r, 2000) != 1) return {};
+      const bool last = !reply.empty() && reply.size() + 63 >= total;
+      EXPECT_EQ(r[0], reply.empty() ? 0x83 : last ? 0x85 : 0x84);
+      reply.insert(reply.end(), r.begin() + 1, r.end());
+      total = 8 + (reply[6] | (reply[7] << 8));
+    }
+    reply.resize(total);
+    return reply;
+  }
+
   SimDevice sim{SimOptions{.productId = kPid}};
   tarvik::HidDevice dev{DefaultSimBackend()};
 };
@@ -81,6 +111,22 @@ class SimTest : public ::testing::Test {
 using SimWireTest = SimTest;
 using SimHandleTest = SimTest;
 using SimFaultTest = SimTest;
+using SimVocabularyTest = SimTest;
+
+// A reply's kind, command, status pair and length, for comparison with Expected().
+Bytes HeaderFields(const Bytes& reply) {
+  if (reply.size() < 8) return {};
+  return {reply[0], reply[1], reply[2], reply[4], reply[5], reply[6], reply[7]};
+}
+
+Bytes Expected(uint8_t kind, uint16_t command, std::size_t length, uint8_t status = 0) {
+  return {kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), status, 0,
+          static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
+}
+
+Bytes PayloadOf(const Bytes& reply) {
+  return reply.size() < 8 ? Bytes{} : Bytes(reply.begin() + 8, reply.end());
+}
 
 TEST_F(SimWireTest, UsbSpeedReadGetsExactReplyBytes) {
   const Report64 reply = Exchange(2, 0x001A, 0, 0);
@@ -397,6 +443,24 @@ TEST_F(SimFaultTest, NoReplyAndFailedWriteLoseOneExchange) {
   EXPECT_TRUE(SpeedReadAnswered(dev));
 }
 
+TEST_F(SimFaultTest, SwallowedRestartKeepsTheDeviceOnTheBus) {
+  sim.SetRestartPlan(0);
+  sim.InjectFault({FaultKind::NoReply});
+  ASSERT_EQ(dev.Write(RequestReport(0, 0x0003), 500), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(SpeedReadAnswered(dev));
+}
+
+TEST_F(SimFaultTest, FaultCanWaitForLaterRequests) {
+  sim.InjectFault({FaultKind::BadStatus, 0, 0x42}, 2);
+  for (uint8_t status : {0x00, 0x00, 0x42, 0x00}) EXPECT_EQ(Exchange(2, 0x001A, 0, 0)[5], status);
+
+  sim.InjectFault({FaultKind::FailedWrite}, 1);
+  EXPECT_TRUE(SpeedReadAnswered(dev));
+  EXPECT_FALSE(SpeedReadAnswered(dev));
+  EXPECT_TRUE(SpeedReadAnswered(dev));
+}
+
 TEST_F(SimFaultTest, DelaysHoldTheReplyBack) {
   const std::vector<std::pair<Fault, int>> cases{
       {{FaultKind::LateReply, 120}, 0}, {{FaultKind::SplitReply, 120}, 0}, {{}, 120}};
@@ -412,6 +476,212 @@ TEST_F(SimFaultTest, DelaysHoldTheReplyBack) {
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(120));
     EXPECT_EQ(PayloadOf(r), Bytes{0x11});
   }
+}
+
+TEST_F(SimVocabularyTest, EveryReadWritePairRoundTripsInBothSets) {
+  enum Form { kH, kT, kP, kI };
+  struct Group {
+    Form form;
+    std::size_t size;
+    std::vector<uint16_t> commands;
+  };
+  const std::vector<Group> groups{
+      {kH, 1, {0x0001, 0x0002, 0x000A, 0x000D, 0x0010, 0x0011, 0x0012, 0x0014, 0x0015, 0x0016,
+               0x001A, 0x0101, 0x010A, 0x010B, 0x010D, 0x010E, 0x010F, 0x0110, 0x0111, 0x0112,
+               0x0114, 0x0115, 0x0116, 0x0117, 0x0B06}},
+      {kT, 1, {0x0013, 0x0104, 0x0107, 0x0108, 0x0109, 0x0118, 0x011A, 0x0303, 0x0D00, 0x0E00,
+               0x0E01}},
+      {kT, 2, {0x0017, 0x0102, 0x0103, 0x0105, 0x0808, 0x0809, 0x0A04}},
+      {kT, 16, {0x0A01}},
+      {kT, 181, {0x001B, 0x0119}},
+      {kP, 1, {0x000F, 0x080A}},
+      {kP, 2, {0x001D, 0x010C}},
+      {kP, 4, {0x0018, 0x0A02}},
+      {kP, 20, {0x001C}},
+      {kI, 1, {0x000B, 0x0801, 0x0803}},
+      {kI, 2, {0x0A03, 0x0B03}},
+      {kI, 17, {0x0106, 0x0113}},
+  };
+  const uint8_t target = 0x5D;
+  const Bytes index{0x02};
+  for (const Group& g : groups) {
+    for (uint16_t command : g.commands) {
+      SCOPED_TRACE(testing::Message() << "command " << std::hex << command);
+      const uint8_t sent = g.form == kT || g.form == kI ? target : 0;
+      const Bytes asked = g.form == kI ? index : Bytes{};
+      std::array<Bytes, 2> values;
+      for (uint8_t set : {0, 1}) {
+        Bytes& v = values[set];
+        for (std::size_t i = 0; i < g.size; ++i)
+          v.push_back(static_cast<uint8_t>(command + 0x40 * set + i + 1));
+        Bytes written = asked;
+        written.insert(written.end(), v.begin(), v.end());
+        const Bytes ack = g.form == kH ? Transact(0, command, v[0], set)
+                                       : Transact(0, command, sent, set, written);
+        EXPECT_EQ(HeaderFields(ack), Expected(1, command, 0));
+      }
+      for (uint8_t set : {0, 1}) {
+        const Bytes got = Transact(2, command, sent, set, asked);
+        Bytes expected = asked;
+        expected.insert(expected.end(), values[set].begin(), values[set].end());
+        if (g.form == kH) {
+          EXPECT_EQ(HeaderFields(got), Expected(3, command, 0));
+          ASSERT_EQ(got.size(), 8u);
+          EXPECT_EQ(got[3], values[set][0]);
+        } else {
+          EXPECT_EQ(HeaderFields(got), Expected(3, command, expected.size()));
+          EXPECT_EQ(PayloadOf(got), expected);
+        }
+        if (g.form == kT || g.form == kI) {  // each target keeps its own value
+          EXPECT_NE(PayloadOf(Transact(2, command, target + 1, set, asked)), expected);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(SimVocabularyTest, ReadsAndActionsAnswerWithTheirLengthAndRefuseOneByteMore) {
+  struct Case {
+    uint8_t kind;
+    uint16_t command;
+    uint8_t target;
+    Bytes payload;
+    std::size_t length;
+  };
+  const std::vector<Case> cases{
+      {2, 0x0000, 7, {5, 1, 0x0F}, 3}, {2, 0x0005, 0, {}, 76},   {2, 0x0006, 0x21, {}, 16},
+      {2, 0x0007, 0, {}, 8},           {2, 0x0008, 0, {}, 1},    {2, 0x0009, 3, {}, 1},
+      {2, 0x0200, 1, {}, 2},           {2, 0x0201, 1, {}, 2},    {2, 0x0202, 0, {}, 0},
+      {2, 0x0203, 1, {}, 1},           {2, 0x0204, 5, {}, 1024}, {2, 0x0205, 5, {}, 1024},
+      {2, 0x0206, 1, {}, 2},           {2, 0x0207, 0, {}, 5},    {2, 0x0300, 0, {}, 4},
+      {2, 0x0301, 0, {1, 2, 3, 4}, 180}, {2, 0x0401, 0, {}, 1},  {2, 0x0402, 0, {}, 59},
+      {2, 0x0700, 0, {}, 160},         {2, 0x0A05, 0, {}, 16},   {2, 0x0B07, 0, {}, 0},
+      {0, 0x0004, 1, {}, 0},           {0, 0x000C, 1, {9}, 0},   {0, 0x000E, 1, {9}, 0},
+      {0, 0x0019, 0, {}, 0},           {0, 0x0100, 0, {}, 0},    {0, 0x0302, 0, {}, 0},
+      {0, 0x0400, 1, {}, 0},           {0, 0x0701, 1, {}, 0},    {0, 0x0804, 1, {1, 2, 3, 4}, 0},
+      {0, 0x0805, 1, {1, 2, 3, 4}, 0}, {0, 0x0807, 0, Bytes(16, 7), 0}, {0, 0x0A00, 0, {}, 0},
+      {0, 0x0B00, 0, {1, 2}, 0},       {0, 0x0B01, 1, {1, 2, 3}, 0},
+      {0, 0x0B02, 1, {1, 2, 3, 4, 5, 6}, 0}, {0, 0x0B04, 2, {}, 1}, {0, 0x0B05, 2, {}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "command " << std::hex << c.command);
+    EXPECT_EQ(HeaderFields(Transact(c.kind, c.command, c.target, 1, c.payload)),
+              Expected(c.kind + 1, c.command, c.length));
+    Bytes longer = c.payload;
+    longer.push_back(0);
+    EXPECT_EQ(HeaderFields(Transact(c.kind, c.command, c.target, 0, longer)),
+              Expected(c.kind + 1, c.command, 0, 0x01));
+  }
+}
+
+TEST_F(SimVocabularyTest, IrregularAnswersCarryTheirValues) {
+  // 0x0000: argument 0x0105 + target 7, and the third byte inverted.
+  EXPECT_EQ(PayloadOf(Transact(2, 0x0000, 7, 0, {0x05, 0x01, 0x0F})), (Bytes{0x0C, 0x01, 0xF0}));
+
+  // 0x0301: the key, then text that depends on it.
+  const Bytes a = PayloadOf(Transact(2, 0x0301, 0, 0, {0xDE, 0xAD, 0xBE, 0xEF}));
+  const Bytes b = PayloadOf(Transact(2, 0x0301, 0, 0, {0x00, 0x00, 0x00, 0x01}));
+  ASSERT_EQ(a.size(), 180u);
+  ASSERT_EQ(b.size(), 180u);
+  EXPECT_EQ(Bytes(a.begin(), a.begin() + 4), (Bytes{0xDE, 0xAD, 0xBE, 0xEF}));
+  EXPECT_NE(a[4], 0);
+  EXPECT_NE(Bytes(a.begin() + 4, a.end()), Bytes(b.begin() + 4, b.end()));
+
+  // 0x0B04 / 0x0B05: one result byte, as set on the device.
+  sim.SetSetting(0, 0x0B04, 0, 0, {0x07});
+  EXPECT_EQ(PayloadOf(Transact(0, 0x0B04, 2, 1)), Bytes{0x07});
+  EXPECT_EQ(PayloadOf(Transact(0, 0x0B05, 2, 0)), Bytes{0x00});
+
+  // 0x0005: four texts; 0x0204/0x0205: a block per command and target.
+  const Bytes info = PayloadOf(Transact(2, 0x0005, 0, 0));
+  ASSERT_EQ(info.size(), 76u);
+  EXPECT_EQ(std::string(info.begin(), info.begin() + 15), "TARVIK STAND-IN");
+  EXPECT_EQ(std::string(info.begin() + 40, info.begin() + 44), "2.10");
+  const Bytes block = PayloadOf(Transact(2, 0x0204, 5, 0));
+  EXPECT_NE(block, PayloadOf(Transact(2, 0x0204, 6, 0)));
+  EXPECT_NE(block, PayloadOf(Transact(2, 0x0205, 5, 0)));
+}
+
+TEST_F(SimVocabularyTest, BlockMemoryKeepsWritesPerCommandAndTarget) {
+  auto blockHead = [](uint32_t address, std::size_t count) {
+    return Bytes{static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+                 static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 24),
+                 static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8)};
+  };
+  Bytes data(200);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
+  Bytes write = blockHead(0x0FFC, data.size());  // across a page boundary
+  write.insert(write.end(), data.begin(), data.end());
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0800, 1, 0, write)), Expected(1, 0x0800, 0));
+
+  Bytes expected = blockHead(0x0FF0, 220);
+  expected.resize(6 + 12, 0);
+  expected.insert(expected.end(), data.begin(), data.end());
+  expected.resize(6 + 220, 0);
+  EXPECT_EQ(PayloadOf(Transact(2, 0x0800, 1, 0, blockHead(0x0FF0, 220))), expected);
+  for (const auto& [command, target] : {std::pair{0x0802, 1}, std::pair{0x0800, 2}}) {
+    const Bytes other = PayloadOf(Transact(2, command, target, 0, blockHead(0x0FF0, 220)));
+    ASSERT_EQ(other.size(), 226u);
+    EXPECT_TRUE(std::all_of(other.begin() + 6, other.end(), [](uint8_t x) { return x == 0; }));
+  }
+  const Bytes largest = Transact(2, 0x0802, 0, 0, blockHead(0, 65529));
+  EXPECT_EQ(HeaderFields(largest), Expected(3, 0x0802, 65535));
+
+  Bytes shortWrite = blockHead(0x0FFC, 10);
+  shortWrite.resize(6 + 9, 0xEE);
+  Bytes longWrite = shortWrite;
+  longWrite.resize(6 + 11, 0xEE);
+  Bytes pastEnd = blockHead(0xFFFFFFF0, 32);
+  pastEnd.resize(6 + 32, 0xEE);
+  const std::vector<std::pair<uint8_t, Bytes>> refused{
+      {0, shortWrite},  {0, longWrite}, {0, pastEnd}, {0, {1, 2, 3, 4, 5}},
+      {2, blockHead(0, 65530)}, {2, {0, 0, 0, 0, 1}}, {2, blockHead(0xFFFFFFFF, 2)}};
+  for (const auto& [kind, payload] : refused) {
+    SCOPED_TRACE(testing::Message() << "kind " << int{kind} << " length " << payload.size());
+    EXPECT_EQ(HeaderFields(Transact(kind, 0x0800, 1, 0, payload)),
+              Expected(kind + 1, 0x0800, 0, 0x01));
+  }
+  EXPECT_EQ(PayloadOf(Transact(2, 0x0800, 1, 0, blockHead(0x0FFC, 4))),
+            (Bytes{0xFC, 0x0F, 0, 0, 4, 0, 1, 2, 3, 4}));
+}
+
+TEST(SimBlockMemoryTest, WriteThatWouldPassTheLimitStoresNothing) {
+  constexpr std::size_t kPage = BlockMemory::kPageSize;
+  BlockMemory memory(2 * kPage);
+  const Bytes two{0xAB, 0xCD};
+  EXPECT_TRUE(memory.Write(0x0800, 0, kPage - 1, two));  // takes two pages
+  EXPECT_FALSE(memory.Write(0x0800, 1, 0, two));
+  EXPECT_TRUE(memory.Write(0x0800, 0, 7, two));
+  EXPECT_EQ(memory.StoredBytes(), 2 * kPage);
+  Bytes out(2, 0xFF);
+  ASSERT_TRUE(memory.Read(0x0800, 1, 0, out));
+  EXPECT_EQ(out, (Bytes{0, 0}));
+  ASSERT_TRUE(memory.Read(0x0800, 0, kPage - 1, out));
+  EXPECT_EQ(out, two);
+}
+
+TEST_F(SimWireTest, StreamMessagesAreCutIntoA0A1A2Reports) {
+  const std::vector<std::pair<std::size_t, Bytes>> cases{
+      {61, {0xA0}}, {62, {0xA0, 0xA2}}, {200, {0xA0, 0xA1, 0xA1, 0xA2}}};
+  for (const auto& [length, markers] : cases) {
+    SCOPED_TRACE(testing::Message() << "L " << length);
+    Bytes text(length - 1);
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<uint8_t>(i + 1);
+    sim.SendStreamMessage(0x42, text);
+    Bytes joined;
+    for (uint8_t marker : markers) {
+      Report64 r{};
+      ASSERT_EQ(dev.Read(r, 2000), 1);
+      EXPECT_EQ(r[0], marker);
+      joined.insert(joined.end(), r.begin() + 1, r.end());
+    }
+    Bytes expected{static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 0x42};
+    expected.insert(expected.end(), text.begin(), text.end());
+    expected.resize(joined.size(), 0);
+    EXPECT_EQ(joined, expected);
+  }
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 0), 0);
 }
 
 }  // namespace

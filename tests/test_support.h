@@ -1,6 +1,7 @@
 // Shared pieces of the tests that run the real link over the stand-in device.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -26,6 +27,29 @@ inline Report MakeReport(uint8_t marker, std::initializer_list<uint8_t> payload)
     report[i++] = b;
   }
   return report;
+}
+
+// Cuts a reply message into the 0x83/0x84/0x85 reports the device sends.
+inline std::vector<Report> ReplyReports(const std::vector<uint8_t>& message) {
+  std::vector<Report> reports;
+  for (std::size_t offset = 0; offset < message.size(); offset += kReportPayloadSize) {
+    Report report{};
+    const bool last = offset + kReportPayloadSize >= message.size();
+    report[0] = offset == 0 ? kMarkerReplyFirst : last ? kMarkerReplyLast : kMarkerReplyMiddle;
+    const std::size_t n = std::min(kReportPayloadSize, message.size() - offset);
+    std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), n, report.begin() + 1);
+    reports.push_back(report);
+  }
+  return reports;
+}
+
+// A reply message: header (status 0) and payload.
+inline std::vector<uint8_t> ReplyMessage(uint8_t kind, uint16_t command, uint8_t target,
+                                         std::vector<uint8_t> payload) {
+  std::vector<uint8_t> message(kHeaderSize);
+  EncodeHeader(message.data(), kind, command, target, 0, static_cast<uint16_t>(payload.size()));
+  message.insert(message.end(), payload.begin(), payload.end());
+  return message;
 }
 
 // Collects what the link's plain-function callback receives.

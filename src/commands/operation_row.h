@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 #include "link/command_params.h"
 
@@ -20,7 +21,8 @@ enum class FieldType : uint8_t { U8, U16, I16, U32, F32, Bytes, Text, Pointer };
 
 // One named field of an operation's parameter record. `count` is the number
 // of values for U8..F32, the byte count for Bytes and Text (Text keeps a
-// terminating zero after its characters).
+// terminating zero after its characters), and for Pointer the bytes of
+// caller memory the operation moves through it (0 where a handler decides).
 struct FieldSpec {
   const char* name;
   FieldType type;
@@ -35,8 +37,8 @@ constexpr std::size_t WireSize(const FieldSpec& f) {
     case FieldType::U32:
     case FieldType::F32: return 4u * f.count;
     case FieldType::Bytes:
-    case FieldType::Text: return f.count;
-    case FieldType::Pointer: return 0;
+    case FieldType::Text:
+    case FieldType::Pointer: return f.count;
   }
   return 0;
 }
@@ -63,8 +65,9 @@ template <typename T>
 constexpr FieldRef<T> Ref(std::span<const FieldSpec> fields, std::string_view name) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (name != fields[i].name) continue;
-    const std::size_t size = sizeof(T);
-    if (fields[i].type == FieldType::Pointer || WireSize(fields[i]) < size) break;
+    const bool pointer = fields[i].type == FieldType::Pointer;
+    if (std::is_pointer_v<T> != pointer) break;
+    if (!pointer && WireSize(fields[i]) < sizeof(T)) break;
     return FieldRef<T>{static_cast<uint16_t>(FieldOffset(fields, i))};
   }
   throw "no field of that name and width";  // compile-time error in a constant expression
@@ -172,14 +175,19 @@ constexpr OperationRow SetH(int id, const char* name, uint16_t command, std::spa
 constexpr OperationRow GetH(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
   return WithLayout(Own(id, name, command, kRead, f, -1, {}, 0, {}), Layout::H);
 }
+constexpr Layout TargetLayout(const FieldSpec& value) {
+  return WireSize(value) == 1 ? Layout::T8 : WireSize(value) == 2 ? Layout::T16 : Layout::Own;
+}
+
 // T8 and T16: target in the header, one value of 1 or 2 bytes as payload.
+// Wider values (blocks, texts) travel the same way.
 constexpr OperationRow SetT(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
   return WithLayout(Own(id, name, command, kWrite, f, 0, {1}, -1, {}),
-                    WireSize(f[1]) == 1 ? Layout::T8 : Layout::T16);
+                    TargetLayout(f[1]));
 }
 constexpr OperationRow GetT(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
   return WithLayout(Own(id, name, command, kRead, f, 0, {}, -1, {1}),
-                    WireSize(f[1]) == 1 ? Layout::T8 : Layout::T16);
+                    TargetLayout(f[1]));
 }
 
 // P: target 0, every field in order as payload.

@@ -7,8 +7,10 @@
 #include <string_view>
 
 #include "commands/audio_commands.h"
+#include "commands/block_commands.h"
 #include "commands/command_id.h"
 #include "commands/device_commands.h"
+#include "commands/status_commands.h"
 
 namespace tarvik {
 
@@ -42,11 +44,13 @@ constexpr bool EachNumberOnce(const OperationRow (&... groups)[N]) {
 
 }  // namespace table_detail
 
-static_assert(table_detail::EachNumberOnce(device_commands::kRows, audio_commands::kRows),
+static_assert(table_detail::EachNumberOnce(device_commands::kRows, audio_commands::kRows,
+                                             status_commands::kRows, block_commands::kRows),
               "operation numbers must lie in 0..166 and stand once each");
 
 inline constexpr std::array<OperationRow, kOperationCount> kOperationTable =
-    table_detail::Merge(device_commands::kRows, audio_commands::kRows);
+    table_detail::Merge(device_commands::kRows, audio_commands::kRows, status_commands::kRows,
+                        block_commands::kRows);
 
 // The row of an operation number; null when the number has no operation.
 const OperationRow* FindOperation(int id);

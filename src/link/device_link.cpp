@@ -35,6 +35,7 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
     std::lock_guard<std::mutex> guard(eventMutex_);
     replySignalled_ = false;
   }
+  lastTimeoutMs_ = timeoutMs;
   if (length == 0) return LINK_ERR_EMPTY;
 
   Fragmenter fragmenter(message, length);

@@ -10,12 +10,11 @@
 #include <thread>
 
 #include "link/hid_device.h"
+#include "link/link_callbacks.h"
 #include "link/report_framing.h"
 
 namespace tarvik {
 
-using NotifyCallback = void (*)(int code, int value);
-using StreamCallback = void (*)(int lead, const uint8_t* text, int length);
 
 class DeviceLink {
  public:
@@ -44,6 +43,8 @@ class DeviceLink {
   const uint8_t* ReplyBuffer() const { return replyBuffer_; }
 
   int LastStatus() const { return lastStatus_; }
+  // Time-out of the latest Send, for diagnostics and tests.
+  int LastTimeoutMs() const { return lastTimeoutMs_; }
   int LastDetail() const { return lastDetail_; }
 
   void SetNotifyCallback(NotifyCallback callback) { notifyCallback_.store(callback); }
@@ -83,6 +84,7 @@ class DeviceLink {
   uint8_t notifyBuffer_[kReportSize] = {};
   uint8_t staging_[kReportSize] = {};
 
+  int lastTimeoutMs_ = 0;
   int lastStatus_ = 0;
   int lastDetail_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "commands/command_id.h"
 #include "link/command_params.h"
 #include "link/device_link.h"
 
@@ -40,6 +41,11 @@ class CHidDevCommApp {
   // caller holds lock around filling params, the call and reading results.
   int Execute(int id) { return ExecuteCommand(link.get(), id, &params, &statusPair); }
 
+  // Writes both input channels' modes (0: CONFERENCE SYSTEM, else PA
+  // MICROPHONE), first copying the option settings of each channel entering
+  // PA MICROPHONE from the second set. 1 on success, 0 at the first failure.
+  int ApplyInputModes(int modeL, int modeR);
+
   HidBackend& Backend() { return *backend_; }
 
   std::recursive_mutex lock;
@@ -52,6 +58,8 @@ class CHidDevCommApp {
 
  private:
   void Teardown();
+  // Reads with selector 1 and writes the same record back with selector 0.
+  bool CopyFromSecondSet(CommandId read, CommandId write);
 
   HidBackend* backend_;
   NotifyCallback notifyCallback_ = nullptr;

@@ -1,0 +1,14 @@
+// Plain-function callbacks through which the receive thread hands on what the
+// device sends of its own accord.
+#pragma once
+
+#include <cstdint>
+
+namespace tarvik {
+
+// A notification (code, value), or NOTIFY_LINK_LOST with value 0.
+using NotifyCallback = void (*)(int code, int value);
+// A complete stream message: lead byte, the bytes after it (zero-terminated), L.
+using StreamCallback = void (*)(int lead, const uint8_t* text, int length);
+
+}  // namespace tarvik
