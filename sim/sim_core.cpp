@@ -11,7 +11,9 @@ constexpr uint8_t kKindRead = 2;
 constexpr uint8_t kKindWriteAck = 1;
 constexpr uint8_t kStatusOkAlt = 0xFE;
 constexpr uint8_t kFirstRequestMarker = 0x80;
-constexpr int kRestartDropMs = 20;           // from the ack to leaving the bus
+constexpr uint8_t kNotifyMarker = 0x90;
+constexpr uint8_t kNoticeProgrammed = 4;
+constexpr int kAckToDropMs = 20;             // from an ack to leaving the bus
 constexpr std::size_t kQueueLimit = 4096;    // reports a handle holds unread
 
 struct Registry {
@@ -59,6 +61,7 @@ void SimDevice::Core::Plug(uint16_t productId) {
   options.productId = nextProductId;
   ++generation;
   plugged = true;
+  leaving = false;
   assembler.Reset();
   registry.devices.push_back(shared_from_this());
 }
@@ -126,7 +129,19 @@ bool SimDevice::Core::Read(HandleState* handle, std::span<uint8_t> report, int t
   return true;
 }
 
+// Paced, a report waits for the host's slot and holds it for one interval.
 bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report) {
+  std::unique_lock pace(writeMu, std::defer_lock);
+  std::chrono::microseconds interval;
+  {
+    std::lock_guard lock(mu);
+    interval = reportInterval;
+  }
+  if (interval.count() > 0) {
+    pace.lock();
+    hostSlotFree = FrameEnd(std::max(hostSlotFree, Clock::now()), interval);
+    std::this_thread::sleep_until(hostSlotFree);
+  }
   std::lock_guard lock(mu);
   if (!LiveLocked(handle)) return false;
   if (report.size() < 2 || report.size() != static_cast<std::size_t>(options.outputReportLength) ||
@@ -135,9 +150,10 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
   Report data{};
   std::copy_n(report.begin() + 1, std::min(report.size() - 1, data.size()), data.begin());
   if (fault.kind == FaultKind::FailedWrite && faultSkip == 0 && data[0] == kFirstRequestMarker) {
-    fault = {};
+    UseFaultLocked();
     return false;
   }
+  if (leaving) return true;
   if (assembler.Feed(data)) AnswerLocked(assembler.Take());
   return true;
 }
@@ -150,12 +166,12 @@ void SimDevice::Core::Abort(HandleState* handle) {
 
 void SimDevice::Core::Broadcast(const Report& report) {
   std::lock_guard lock(mu);
-  BroadcastLocked(report);
+  DeliverLocked({report}, 0);
 }
 
 void SimDevice::Core::BroadcastAll(const std::vector<Report>& reports) {
   std::lock_guard lock(mu);
-  for (const Report& report : reports) BroadcastLocked(report);
+  DeliverLocked(reports, 0);
 }
 
 void SimDevice::Core::BroadcastLocked(const Report& report) {
@@ -177,12 +193,22 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
   // Skipped requests pass plainly; a failed write belongs to a later
   // request's first report, so it stays armed.
   Fault applied;
-  if (faultSkip > 0)
+  if (faultSkip > 0) {
     --faultSkip;
-  else if (fault.kind != FaultKind::FailedWrite)
-    std::swap(applied, fault);
+  } else if (fault.kind != FaultKind::None && fault.kind != FaultKind::FailedWrite) {
+    applied = fault;
+    UseFaultLocked();
+  }
 
-  Outcome out = Answer(request, store, memory);
+  Outcome out;
+  FirmwareStep step = FirmwareStep::None;
+  if (FirmwareReceiver::Handles(request.command)) {
+    FirmwareAnswer answer = firmware.Answer(request, firmwareBehaviour.lastBlockResult);
+    out.reply = std::move(answer.reply);
+    step = answer.step;
+  } else {
+    out = Answer(request, store, memory);
+  }
   Message& reply = out.reply;
   int delayMs = latencyMs;
   switch (applied.kind) {
@@ -208,40 +234,74 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
       break;
   }
 
+  // A swallowed request has no after-effects: the device stays where it is.
+  if (applied.kind == FaultKind::NoReply) return;
   std::vector<Report> reports = CutReply(EncodeMessage(reply));
-  int sentAfterMs = delayMs;
+  Clock::time_point sentAt;
   if (applied.kind == FaultKind::SplitReply) {
-    for (std::size_t i = 0; i < reports.size(); ++i) {
-      sentAfterMs = delayMs + static_cast<int>(i + 1) * applied.delayMs;
-      DeliverLocked({reports[i]}, sentAfterMs);
-    }
-  } else if (applied.kind != FaultKind::NoReply) {
-    DeliverLocked(std::move(reports), delayMs);
+    for (std::size_t i = 0; i < reports.size(); ++i)
+      sentAt = DeliverLocked({reports[i]}, delayMs + static_cast<int>(i + 1) * applied.delayMs);
+  } else {
+    sentAt = DeliverLocked(std::move(reports), delayMs);
   }
-  // A swallowed restart request leaves the device where it is.
-  if (out.effect == Effect::Restart && applied.kind != FaultKind::NoReply)
-    RestartLocked(sentAfterMs + kRestartDropMs);
+  if (out.effect == Effect::Restart)
+    RestartLocked(sentAt + std::chrono::milliseconds(kAckToDropMs));
+  FirmwareStepLocked(step, sentAt);
 }
 
-// At once when there is no delay, so an exchange costs no thread hand-off.
-void SimDevice::Core::DeliverLocked(std::vector<Report> reports, int delayMs) {
+// Unpaced and undelayed reports go out at once, so an exchange costs no
+// thread hand-off. A report due before a re-plug is lost with the old connection.
+SimDevice::Core::Clock::time_point SimDevice::Core::DeliverLocked(std::vector<Report> reports,
+                                                                  int delayMs) {
+  const Clock::time_point ready = Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0));
+  if (reportInterval.count() > 0) {
+    // Slots are taken in call order, so reports keep their order.
+    for (const Report& report : reports) {
+      deviceSlotFree = FrameEnd(std::max(deviceSlotFree, ready), reportInterval);
+      ScheduleAtLocked(deviceSlotFree, [this, plug = generation, report] {
+        std::lock_guard lock(mu);
+        if (generation == plug) BroadcastLocked(report);
+      });
+    }
+    return std::max(deviceSlotFree, ready);
+  }
   if (delayMs <= 0) {
     for (const Report& report : reports) BroadcastLocked(report);
-    return;
+    return ready;
   }
-  // A reply due before a re-plug is lost with the old connection.
-  ScheduleLocked(delayMs, [this, plug = generation, reports = std::move(reports)] {
+  ScheduleAtLocked(ready, [this, plug = generation, reports = std::move(reports)] {
     std::lock_guard lock(mu);
     if (generation != plug) return;
     for (const Report& report : reports) BroadcastLocked(report);
   });
+  return ready;
 }
 
-void SimDevice::Core::RestartLocked(int afterMs) {
+// After the ack: the completion notice of a programming request, or a
+// planned drop-off once enough blocks are acknowledged.
+void SimDevice::Core::FirmwareStepLocked(FirmwareStep step, Clock::time_point ackedAt) {
+  const FirmwareBehaviour& b = firmwareBehaviour;
+  if (step == FirmwareStep::Program && b.sendNotice) {
+    Report notice{kNotifyMarker, kNoticeProgrammed, b.noticeResult};
+    ScheduleAtLocked(ackedAt + std::chrono::milliseconds(std::max(b.noticeDelayMs, 0)),
+                     [this, plug = generation, notice] {
+                       std::lock_guard lock(mu);
+                       if (generation == plug) DeliverLocked({notice}, 0);
+                     });
+  }
+  if (step == FirmwareStep::Block && ++blocksAcked == b.dropOffAfterBlocks) {
+    // Requests until the drop are lost, so exactly that many blocks get acks.
+    leaving = true;
+    ScheduleAtLocked(ackedAt + std::chrono::milliseconds(kAckToDropMs),
+                     [this, offlineMs = b.dropOffMs] { DropOff(offlineMs, 0); });
+  }
+}
+
+void SimDevice::Core::RestartLocked(Clock::time_point at) {
   const RestartPlan plan = restartPlan;
   const uint16_t finalProductId =
       plan.finalProductId != 0 ? plan.finalProductId : options.productId;
-  ScheduleLocked(afterMs, [this, plan, finalProductId] {
+  ScheduleAtLocked(at, [this, plan, finalProductId] {
     Unplug();
     if (plan.interimProductId == 0) {
       Schedule(plan.offlineMs, [this, finalProductId] { Plug(finalProductId); });
@@ -255,6 +315,10 @@ void SimDevice::Core::RestartLocked(int afterMs) {
       });
     });
   });
+}
+
+void SimDevice::Core::UseFaultLocked() {
+  if (--faultTimes <= 0) fault = {};
 }
 
 void SimDevice::Core::DropOff(int offlineMs, uint16_t returnProductId) {
@@ -276,11 +340,15 @@ bool Later(const Task& a, const Task& b) {
 
 }  // namespace
 
-// The timer thread starts with the first task and runs until Shut.
 void SimDevice::Core::ScheduleLocked(int delayMs, std::function<void()> task) {
+  ScheduleAtLocked(Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0)),
+                   std::move(task));
+}
+
+// The timer thread starts with the first task and runs until Shut.
+void SimDevice::Core::ScheduleAtLocked(Clock::time_point due, std::function<void()> task) {
   if (shut) return;
   if (!timer.joinable()) timer = std::thread([this] { TimerLoop(); });
-  const auto due = Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0));
   tasks.push_back({due, nextOrder++, std::move(task)});
   std::push_heap(tasks.begin(), tasks.end(), Later<Task>);
   timerCv.notify_all();

@@ -16,6 +16,7 @@
 
 #include "sim/sim_commands.h"
 #include "sim/sim_device.h"
+#include "sim/sim_firmware.h"
 #include "sim/sim_protocol.h"
 
 namespace tarvik::sim {
@@ -35,6 +36,8 @@ struct RestartPlan {
 };
 
 struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
+  using Clock = std::chrono::steady_clock;
+
   explicit Core(SimOptions options);
   Core(const Core&) = delete;
   Core& operator=(const Core&) = delete;
@@ -73,12 +76,16 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   SettingsStore store;
   BlockMemory memory;
   Fault fault;
-  int faultSkip = 0;  // requests answered plainly before `fault` applies
+  int faultSkip = 0;   // requests answered plainly before `fault` applies
+  int faultTimes = 0;  // requests `fault` still applies to
   int latencyMs = 0;
+  std::chrono::microseconds reportInterval{0};
   RestartPlan restartPlan;
+  FirmwareReceiver firmware;
+  FirmwareBehaviour firmwareBehaviour;
+  int blocksAcked = 0;  // since the behaviour was set
 
  private:
-  using Clock = std::chrono::steady_clock;
   struct Task {
     Clock::time_point due;
     uint64_t order;
@@ -88,14 +95,30 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   bool LiveLocked(const HandleState* handle) const;
   void BroadcastLocked(const Report& report);
   void ScheduleLocked(int delayMs, std::function<void()> task);
+  void ScheduleAtLocked(Clock::time_point due, std::function<void()> task);
+  void UseFaultLocked();  // one use of the armed fault; clears it after the last
   void AnswerLocked(const std::vector<uint8_t>& bytes);
-  void DeliverLocked(std::vector<Report> reports, int delayMs);
-  void RestartLocked(int afterMs);
+  // Returns when the last report reaches the handles.
+  Clock::time_point DeliverLocked(std::vector<Report> reports, int delayMs);
+  void FirmwareStepLocked(FirmwareStep step, Clock::time_point ackedAt);
+  void RestartLocked(Clock::time_point at);
   void TimerLoop();
 
   std::condition_variable readCv;
   std::vector<HandleState*> handles;
   RequestAssembler assembler;
+  bool leaving = false;  // between an ack and a planned drop-off; requests are lost
+
+  std::mutex writeMu;                // host reports pass one at a time when paced
+  // Reports travel in frames of one interval on a fixed grid, as on the bus:
+  // a report ready within a frame goes out at that frame's end.
+  Clock::time_point FrameEnd(Clock::time_point t, std::chrono::microseconds interval) const {
+    const auto frames = (t - frameEpoch) / interval;
+    return frameEpoch + (frames + 1) * interval;
+  }
+  const Clock::time_point frameEpoch = Clock::now();
+  Clock::time_point hostSlotFree;    // under writeMu
+  Clock::time_point deviceSlotFree;  // under mu
 
   std::condition_variable timerCv;
   std::vector<Task> tasks;  // a heap, earliest first

@@ -51,14 +51,35 @@ void SimDevice::SetRestartPlan(int offlineMs, uint16_t interimProductId, int int
 void SimDevice::InjectFault(Fault fault) { InjectFault(fault, 0); }
 
 void SimDevice::InjectFault(Fault fault, int afterRequests) {
+  InjectFault(fault, afterRequests, 1);
+}
+
+void SimDevice::InjectFault(Fault fault, int afterRequests, int times) {
   std::lock_guard lock(core_->mu);
-  core_->fault = fault;
+  core_->fault = times > 0 ? fault : Fault{};
   core_->faultSkip = std::max(afterRequests, 0);
+  core_->faultTimes = times;
 }
 
 void SimDevice::SetReplyLatency(int ms) {
   std::lock_guard lock(core_->mu);
   core_->latencyMs = ms;
+}
+
+void SimDevice::SetReportInterval(std::chrono::microseconds interval) {
+  std::lock_guard lock(core_->mu);
+  core_->reportInterval = std::max(interval, std::chrono::microseconds{0});
+}
+
+void SimDevice::SetFirmwareBehaviour(FirmwareBehaviour behaviour) {
+  std::lock_guard lock(core_->mu);
+  core_->firmwareBehaviour = behaviour;
+  core_->blocksAcked = 0;
+}
+
+FirmwareRecord SimDevice::Firmware() const {
+  std::lock_guard lock(core_->mu);
+  return core_->firmware.Record();
 }
 
 void SimDevice::SendNotification(int type, int value) {

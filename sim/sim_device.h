@@ -6,6 +6,7 @@
 // handle receives every report the device sends, as with hidraw.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -46,6 +47,28 @@ struct RequestRecord {
   std::vector<uint8_t> message;  // header and payload as reassembled
 };
 
+// How the device answers firmware transfers.
+struct FirmwareBehaviour {
+  uint8_t lastBlockResult = 0;  // forced result byte of the last block when not 0
+  bool sendNotice = true;       // completion notice after a programming request
+  uint8_t noticeResult = 0;     // its result byte
+  int noticeDelayMs = 10;
+  // Drop off the bus (DropOff) right after acknowledging this many blocks;
+  // -1 never. Requests between that ack and leaving are lost.
+  int dropOffAfterBlocks = -1;
+  int dropOffMs = 300;
+};
+
+// What the device received of firmware transfers: the image bytes of the
+// latest transfer, its section code, programmed targets in order, finish count.
+struct FirmwareRecord {
+  std::vector<uint8_t> image;
+  uint8_t sectionCode = 0;
+  bool section = false;
+  std::vector<uint8_t> programmed;
+  int finishes = 0;
+};
+
 struct SimOptions {
   uint16_t vendorId = kVendorId;
   uint16_t productId = 0x4021;
@@ -80,7 +103,18 @@ class SimDevice {
   void InjectFault(Fault fault);
   // The same, for the request after the next `afterRequests` ones.
   void InjectFault(Fault fault, int afterRequests);
+  // Repeats a fault: applies `fault` to the next `times` requests (after
+  // `afterRequests` have passed).
+  void InjectFault(Fault fault, int afterRequests, int times);
   void SetReplyLatency(int ms);  // added to every reply; 0 answers at once
+  // Full-speed model: every report in each direction takes `interval` (a
+  // slot per direction); 0 = off.
+  void SetReportInterval(std::chrono::microseconds interval);
+
+  // Firmware transfers. Setting the behaviour restarts the block count of
+  // dropOffAfterBlocks.
+  void SetFirmwareBehaviour(FirmwareBehaviour behaviour);
+  FirmwareRecord Firmware() const;
 
   // Unsolicited reports to every open handle.
   void SendNotification(int type, int value);

@@ -18,7 +18,8 @@ using testing::ReplyMessage;
 
 bool Runnable(const OperationRow& row) {
   return row.id >= 0 && row.handler != block_commands::Reserved &&
-         row.handler != block_commands::SendRawMessage;
+         row.handler != block_commands::SendRawMessage && row.handler != UpdateFirmware &&
+         row.handler != UpdateFirmwareSection;
 }
 
 class CommandTableRunTest : public testing::SessionOnStandIn {

@@ -11,6 +11,7 @@
 #include "link/hid_device.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
+#include "sim/sim_firmware.h"
 #include "sim/sim_memory.h"
 #include "sim/sim_protocol.h"
 
@@ -112,6 +113,7 @@ using SimWireTest = SimTest;
 using SimHandleTest = SimTest;
 using SimFaultTest = SimTest;
 using SimVocabularyTest = SimTest;
+using SimFirmwareTest = SimTest;
 
 // A reply's kind, command, status pair and length, for comparison with Expected().
 Bytes HeaderFields(const Bytes& reply) {
@@ -459,6 +461,10 @@ TEST_F(SimFaultTest, FaultCanWaitForLaterRequests) {
   EXPECT_TRUE(SpeedReadAnswered(dev));
   EXPECT_FALSE(SpeedReadAnswered(dev));
   EXPECT_TRUE(SpeedReadAnswered(dev));
+
+  sim.InjectFault({FaultKind::BadStatus, 0, 0x42}, 1, 3);
+  for (uint8_t status : {0x00, 0x42, 0x42, 0x42, 0x00})
+    EXPECT_EQ(Exchange(2, 0x001A, 0, 0)[5], status);
 }
 
 TEST_F(SimFaultTest, DelaysHoldTheReplyBack) {
@@ -685,3 +691,111 @@ TEST_F(SimWireTest, StreamMessagesAreCutIntoA0A1A2Reports) {
 }
 
 }  // namespace
+
+namespace {
+
+Bytes Le(uint32_t value, int size) {
+  Bytes bytes;
+  for (int i = 0; i < size; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  return bytes;
+}
+
+// A start payload: size u32 and CRC u16.
+Bytes StartPayload(uint32_t size, uint16_t crc) {
+  Bytes p = Le(size, 4);
+  for (uint8_t b : Le(crc, 2)) p.push_back(b);
+  return p;
+}
+
+// A block payload: offset u32, the bytes' CRC (spoilt by crcXor), the bytes.
+Bytes BlockPayload(uint32_t offset, const Bytes& bytes, uint16_t crcXor = 0) {
+  Bytes p = StartPayload(offset, static_cast<uint16_t>(FirmwareCrc(bytes) ^ crcXor));
+  p.insert(p.end(), bytes.begin(), bytes.end());
+  return p;
+}
+
+Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) {
+  return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+               bytes.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+}  // namespace
+
+TEST_F(SimFirmwareTest, PackageIsProgrammedWithNoticeAndSectionIsFinished) {
+  const Bytes check{'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  EXPECT_EQ(FirmwareCrc(check), 0xD64E);
+  EXPECT_EQ(FirmwareCrc(Bytes{'a', 'b', 'c'}), 0xAEB5);
+
+  Bytes image(150);
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0D08, 0, 0, StartPayload(150, FirmwareCrc(image)))),
+            Expected(1, 0x0D08, 0));
+  for (auto [from, to] : {std::pair{0u, 100u}, std::pair{100u, 150u}}) {
+    const Bytes reply = Transact(0, 0x0D09, 0, 0, BlockPayload(from, Slice(image, from, to)));
+    EXPECT_EQ(HeaderFields(reply), Expected(1, 0x0D09, 1));
+    EXPECT_EQ(PayloadOf(reply), Bytes{0});
+  }
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0D0B, 2, 0)), Expected(1, 0x0D0B, 0));
+  Report64 notice{};
+  ASSERT_EQ(dev.Read(notice, 2000), 1);
+  EXPECT_EQ((Bytes{notice[0], notice[1], notice[2]}), (Bytes{0x90, 4, 0}));
+
+  const FirmwareRecord record = sim.Firmware();
+  EXPECT_EQ(record.image, image);
+  EXPECT_EQ(record.programmed, Bytes{2});
+  EXPECT_FALSE(record.section);
+
+  const Bytes section{9, 8, 7};
+  Bytes start{0x05};
+  for (uint8_t byte : StartPayload(3, FirmwareCrc(section))) start.push_back(byte);
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0900, 0, 0, start)), Expected(1, 0x0900, 0));
+  EXPECT_EQ(PayloadOf(Transact(0, 0x0901, 0, 0, BlockPayload(0, section))), Bytes{0});
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0903, 0, 0)), Expected(1, 0x0903, 0));
+  const FirmwareRecord after = sim.Firmware();
+  EXPECT_EQ(after.image, section);
+  EXPECT_TRUE(after.section);
+  EXPECT_EQ(after.sectionCode, 0x05);
+  EXPECT_EQ(after.finishes, 1);
+}
+
+TEST_F(SimFirmwareTest, CorruptOrMisplacedBlocksGetResultOneAndStoreNothing) {
+  const Bytes image{1, 2, 3, 4, 5, 6, 7, 8};
+  auto block = [&](uint16_t command, uint32_t from, uint32_t to, uint16_t crcXor = 0) {
+    return PayloadOf(
+        Transact(0, command, 0, 0, BlockPayload(from, Slice(image, from, to), crcXor)));
+  };
+  EXPECT_EQ(block(0x0D09, 0, 4), Bytes{1});  // no start yet
+  EXPECT_EQ(Transact(0, 0x0D0B, 0, 0)[4], 0x01);
+  EXPECT_EQ(Transact(0, 0x0903, 0, 0)[4], 0x01);
+
+  // The whole CRC announced is off, so only the last block notices.
+  Transact(0, 0x0D08, 0, 0, StartPayload(8, FirmwareCrc(image) ^ 1));
+  EXPECT_EQ(block(0x0D09, 0, 4), Bytes{0});
+  EXPECT_EQ(block(0x0D09, 0, 4), Bytes{0});  // a resend replaces
+  EXPECT_EQ(block(0x0D09, 4, 8, 0x0100), Bytes{1});
+  EXPECT_EQ(block(0x0D09, 6, 8), Bytes{1});
+  EXPECT_EQ(block(0x0901, 4, 8), Bytes{1});  // a section block in a package transfer
+  EXPECT_EQ(sim.Firmware().image, Slice(image, 0, 4));
+  EXPECT_EQ(block(0x0D09, 4, 8), Bytes{1});
+  EXPECT_EQ(sim.Firmware().image, image);
+}
+
+TEST_F(SimFirmwareTest, DropsOffRightAfterTheGivenBlockCount) {
+  sim.SetFirmwareBehaviour({.dropOffAfterBlocks = 1, .dropOffMs = 30});
+  const Bytes image{1, 2, 3, 4};
+  Transact(0, 0x0D08, 0, 0, StartPayload(4, FirmwareCrc(image)));
+  EXPECT_EQ(PayloadOf(Transact(0, 0x0D09, 0, 0, BlockPayload(0, Slice(image, 0, 2)))), Bytes{0});
+  ASSERT_EQ(dev.Write(RequestReport(0, 0x0D09, 0, 0, BlockPayload(2, Slice(image, 2, 4))), 500), 1);
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 2000), 0);
+  EXPECT_TRUE(WaitFor([] { return PresentAs(kPid); }, 5000));
+  EXPECT_EQ(sim.Firmware().image, Slice(image, 0, 2));
+}
+
+TEST_F(SimWireTest, ReportIntervalPacesEachDirection) {
+  sim.SetReportInterval(std::chrono::milliseconds(1));
+  const auto start = Clock::now();
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(SpeedReadAnswered(dev));
+  // Two frames per exchange; the first frame may already be under way.
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(39));
+}

@@ -60,4 +60,11 @@ inline constexpr FieldSpec kCmd0B01[] = {{"target", U8}, {"value", U16}, {"value
 inline constexpr FieldSpec kCmd0B02[] = {{"target", U8}, {"value", U8}, {"value2", U8}, {"value3", U32}};
 inline constexpr FieldSpec kRawMessage[] = {{"message", Pointer, 0}, {"size", U32}};
 
+// Firmware transfers: the caller's file, and a progress callback with its value.
+inline constexpr FieldSpec kUpdateFirmware[] = {{"image", Pointer, 0},    {"imageSize", U32},
+                                                {"targets", Bytes, 8},    {"targetCount", U32},
+                                                {"progress", Pointer, 0}, {"user", U32}};
+inline constexpr FieldSpec kUpdateFirmwareSection[] = {
+    {"image", Pointer, 0}, {"imageSize", U32}, {"progress", Pointer, 0}, {"user", U32}};
+
 }  // namespace tarvik::shapes

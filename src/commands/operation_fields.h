@@ -184,6 +184,21 @@ struct RawMessage {  // SendRawMessage
   TARVIK_FIELD(uint32_t, kRawMessage, size);
 };
 
+struct UpdateFirmware {
+  TARVIK_FIELD(const uint8_t*, kUpdateFirmware, image);
+  TARVIK_FIELD(uint32_t, kUpdateFirmware, imageSize);
+  TARVIK_BYTES(kUpdateFirmware, targets);
+  TARVIK_FIELD(uint32_t, kUpdateFirmware, targetCount);
+  TARVIK_FIELD(ProgressCallback, kUpdateFirmware, progress);
+  TARVIK_FIELD(uint32_t, kUpdateFirmware, user);
+};
+struct UpdateFirmwareSection {
+  TARVIK_FIELD(const uint8_t*, kUpdateFirmwareSection, image);
+  TARVIK_FIELD(uint32_t, kUpdateFirmwareSection, imageSize);
+  TARVIK_FIELD(ProgressCallback, kUpdateFirmwareSection, progress);
+  TARVIK_FIELD(uint32_t, kUpdateFirmwareSection, user);
+};
+
 #undef TARVIK_FIELD
 #undef TARVIK_BYTES
 

@@ -10,6 +10,7 @@
 #include "commands/block_commands.h"
 #include "commands/command_id.h"
 #include "commands/device_commands.h"
+#include "commands/firmware_commands.h"
 #include "commands/status_commands.h"
 
 namespace tarvik {
@@ -45,12 +46,13 @@ constexpr bool EachNumberOnce(const OperationRow (&... groups)[N]) {
 }  // namespace table_detail
 
 static_assert(table_detail::EachNumberOnce(device_commands::kRows, audio_commands::kRows,
-                                             status_commands::kRows, block_commands::kRows),
+                                             status_commands::kRows, block_commands::kRows,
+                                             firmware_commands::kRows),
               "operation numbers must lie in 0..166 and stand once each");
 
 inline constexpr std::array<OperationRow, kOperationCount> kOperationTable =
     table_detail::Merge(device_commands::kRows, audio_commands::kRows, status_commands::kRows,
-                        block_commands::kRows);
+                        block_commands::kRows, firmware_commands::kRows);
 
 // The row of an operation number; null when the number has no operation.
 const OperationRow* FindOperation(int id);

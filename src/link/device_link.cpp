@@ -34,6 +34,8 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
   {
     std::lock_guard<std::mutex> guard(eventMutex_);
     replySignalled_ = false;
+    replyPending_ = false;
+    noticeMark_ = noticeCount_;
   }
   lastTimeoutMs_ = timeoutMs;
   if (length == 0) return LINK_ERR_EMPTY;
@@ -50,6 +52,7 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
       return LINK_ERR_TIMEOUT;
     if (stopFlag_.load()) return LINK_ERR_STOPPED;
     std::swap(ready_, replyBuffer_);
+    replyPending_ = false;
     // Keep the event set, as a manual-reset event stays set until the next
     // Send; the buffer it stands for has been taken.
   }
@@ -59,11 +62,34 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
   return LINK_ERR_DEVICE_STATUS;
 }
 
-void DeviceLink::CompleteReply() {
+void DeviceLink::CompleteReply(bool notice) {
   std::lock_guard<std::mutex> guard(eventMutex_);
-  std::swap(assembly_, ready_);
+  // A notice right behind a reply must not take that reply's place before the
+  // sender has it; the notice stays in its own slot for WaitForNotice.
+  if (!(notice && replyPending_)) {
+    std::swap(assembly_, ready_);
+    replyPending_ = true;
+  }
   replySignalled_ = true;
   eventCv_.notify_all();
+}
+
+void DeviceLink::KeepNotice(const uint8_t* payload) {
+  std::lock_guard<std::mutex> guard(eventMutex_);
+  std::memcpy(notice_, payload, kReportPayloadSize);
+  ++noticeCount_;
+  eventCv_.notify_all();
+}
+
+int DeviceLink::WaitForNotice(int timeoutMs) {
+  std::unique_lock<std::mutex> guard(eventMutex_);
+  if (!eventCv_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                         [this] { return noticeCount_ != noticeMark_ || stopFlag_.load() != 0; }))
+    return LINK_ERR_TIMEOUT;
+  if (noticeCount_ == noticeMark_) return LINK_ERR_STOPPED;
+  std::memcpy(replyBuffer_, notice_, kReportPayloadSize);
+  noticeMark_ = noticeCount_;
+  return LINK_OK;
 }
 
 void DeviceLink::EndReceiving() {
@@ -88,7 +114,7 @@ void DeviceLink::ReceiveLoop() {
     }
     switch (report[0] >> 4) {
       case 0x8:
-        if (replies.Feed(report, assembly_) == Reassembler::Result::Complete) CompleteReply();
+        if (replies.Feed(report, assembly_) == Reassembler::Result::Complete) CompleteReply(false);
         break;
       case 0x9: {
         Notification notification;
@@ -98,7 +124,8 @@ void DeviceLink::ReceiveLoop() {
           // would otherwise complete with the notice inside it.
           replies.Reset();
           std::memcpy(assembly_, report + 1, kReportPayloadSize);
-          CompleteReply();
+          KeepNotice(report + 1);
+          CompleteReply(true);
         } else {
           std::memcpy(notifyBuffer_, report + 1, kReportPayloadSize);
           NotifyCallback notify = notifyCallback_.load();

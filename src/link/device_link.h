@@ -36,6 +36,10 @@ class DeviceLink {
   // Writes `message` as reports and waits for the reply; a link error code.
   // Called with Lock() held. The reply is then in ReplyBuffer().
   int Send(const uint8_t* message, std::size_t length, int timeoutMs);
+  // Waits for a completion notice that arrived since the latest Send began
+  // (so one that came right after that request's acknowledgement still
+  // counts). On success its payload is at the start of ReplyBuffer().
+  int WaitForNotice(int timeoutMs);
   // Stops the receive thread and closes the device. Idempotent.
   void Stop();
 
@@ -55,7 +59,8 @@ class DeviceLink {
 
  private:
   void ReceiveLoop();
-  void CompleteReply();  // hands the assembled reply to the sender
+  void CompleteReply(bool notice);  // hands the assembled reply to the sender
+  void KeepNotice(const uint8_t* payload);
   void EndReceiving();
 
   std::recursive_mutex lock_;
@@ -73,6 +78,10 @@ class DeviceLink {
   std::mutex eventMutex_;
   std::condition_variable eventCv_;
   bool replySignalled_ = false;
+  bool replyPending_ = false;  // ready_ holds a reply the sender has not taken
+  uint64_t noticeCount_ = 0;  // completion notices received
+  uint64_t noticeMark_ = 0;   // noticeCount_ when the latest Send began
+  uint8_t notice_[kReportSize] = {};
 
   std::unique_ptr<uint8_t[]> storage_[3];
   uint8_t* assembly_;

@@ -11,4 +11,7 @@ using NotifyCallback = void (*)(int code, int value);
 // A complete stream message: lead byte, the bytes after it (zero-terminated), L.
 using StreamCallback = void (*)(int lead, const uint8_t* text, int length);
 
+// Progress of a firmware transfer in percent, with the caller's value.
+using ProgressCallback = void (*)(int percent, int user);
+
 }  // namespace tarvik
