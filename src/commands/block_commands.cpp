@@ -32,9 +32,8 @@ bool ReadDescriptor(const CommandParams& params, Block* block) {
 }
 
 void PutDescriptor(uint8_t* payload, const Block& block) {
-  for (int i = 0; i < 4; ++i) payload[i] = static_cast<uint8_t>(block.address >> (8 * i));
-  payload[4] = static_cast<uint8_t>(block.count);
-  payload[5] = static_cast<uint8_t>(block.count >> 8);
+  PutLe(payload, block.address, 4);
+  PutLe(payload + 4, block.count, 2);
 }
 
 uint8_t Selector(const CommandParams& params) { return static_cast<uint8_t>(params.selector & 0xFF); }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/crc16.h"
+#include "link/report_framing.h"
 
 namespace tarvik {
 
@@ -10,10 +11,6 @@ namespace {
 
 constexpr std::size_t kPackageHeader = 24;
 constexpr uint32_t kMaxPackagePayload = 0x100000;
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Whether `text` (n characters) stands at `offset`, wholly inside the file.
 bool At(const uint8_t* bytes, std::size_t size, std::size_t offset, const char* text, std::size_t n) {
@@ -44,15 +41,14 @@ int CheckSeal(const uint8_t* bytes, std::size_t size) {
   const uint16_t seal = static_cast<uint16_t>(bytes[size - 32] | (bytes[size - 31] << 8));
   if (seal == 0) return 0;
   // The seal word, the key and the region from 0x200 must all lie inside.
-  if (size < 0x220 || Le32(bytes + 0x100) != 2) return CFirmFile::kNotRecognised;
-  const uint32_t key[2] = {Le32(bytes + 0x104), Le32(bytes + 0x108)};
+  if (size < 0x220 || GetLe32(bytes + 0x100) != 2) return CFirmFile::kNotRecognised;
+  const uint32_t key[2] = {GetLe32(bytes + 0x104), GetLe32(bytes + 0x108)};
   std::vector<uint8_t> copy(bytes, bytes + size);
   const std::size_t region = size - 544;
   const std::size_t words = (region + 3) / 4;
   for (std::size_t i = 0; i < words; ++i) {
     uint8_t* word = copy.data() + 0x200 + 4 * i;  // the last word ends at most 3 bytes past the region
-    const uint32_t value = Le32(word) ^ key[i % 2];
-    for (int b = 0; b < 4; ++b) word[b] = static_cast<uint8_t>(value >> (8 * b));
+    PutLe(word, GetLe32(word) ^ key[i % 2], 4);
   }
   return Crc16(copy.data(), size - 28) == 0 ? 0 : CFirmFile::kSealBroken;
 }
@@ -70,7 +66,7 @@ void CFirmFile::Keep(int type, const uint8_t* bytes, std::size_t size, const uin
 int CFirmFile::LoadFirmwareImage(const uint8_t* bytes, std::size_t size) {
   if (!bytes || size < kPackageHeader) return kNotRecognised;
   if (!At(bytes, size, 0, "SIAM", 4) || !At(bytes, size, 16, "2000", 4)) return kNotRecognised;
-  const uint32_t length = Le32(bytes + 20);
+  const uint32_t length = GetLe32(bytes + 20);
   // An empty payload would send no block and leave nothing to judge the transfer by.
   if (length == 0 || length > kMaxPackagePayload || size != kPackageHeader + length) return kNotRecognised;
   const uint32_t number = static_cast<uint32_t>(bytes[4]) << 24 | bytes[5] << 16 | bytes[6] << 8 | bytes[7];

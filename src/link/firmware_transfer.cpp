@@ -27,10 +27,6 @@ struct Commands {
 constexpr Commands kPackage{0x0D08, 0x0D09, 0x0D0B};
 constexpr Commands kSection{0x0900, 0x0901, 0x0903};
 
-void PutLe(uint8_t* p, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 // Sends a write built in the request buffer and says whether the device
 // acknowledged it with `replyLength` payload bytes.
 bool Acknowledged(DeviceLink& link, uint16_t command, std::size_t payload, uint8_t target,
@@ -55,14 +51,12 @@ class Progress {
   int last_ = 0;
 };
 
-// Start request: `startPayload` bytes already placed after the header.
-int Start(DeviceLink& link, uint16_t command, std::size_t startPayload) {
-  std::vector<uint8_t> payload(link.RequestBuffer() + kHeaderSize,
-                               link.RequestBuffer() + kHeaderSize + startPayload);
+// Start request, retried with the same payload.
+int Start(DeviceLink& link, uint16_t command, const uint8_t* payload, std::size_t size) {
   for (int attempt = 0; attempt < kStartTries; ++attempt) {
     if (link.Stopped()) return LINK_ERR_STOPPED;
-    std::memcpy(link.RequestBuffer() + kHeaderSize, payload.data(), payload.size());
-    if (Acknowledged(link, command, startPayload, 0, kTransferTimeoutMs, 0)) return LINK_OK;
+    std::memcpy(link.RequestBuffer() + kHeaderSize, payload, size);
+    if (Acknowledged(link, command, size, 0, kTransferTimeoutMs, 0)) return LINK_OK;
   }
   return LINK_ERR_TRANSFER;
 }
@@ -117,10 +111,11 @@ int TransferPackage(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   const uint8_t* payload = file.GetImage(&size, &crc);
   Progress progress(GetField(params, F::progress), static_cast<int>(GetField(params, F::user)));
 
+  uint8_t start[6];
+  PutLe(start, size, 4);
+  PutLe(start + 4, crc, 2);
   link.SetExpectLinkLoss(true);
-  PutLe(link.RequestBuffer() + kHeaderSize, size, 4);
-  PutLe(link.RequestBuffer() + kHeaderSize + 4, crc, 2);
-  int result = Start(link, kPackage.start, 6);
+  int result = Start(link, kPackage.start, start, sizeof start);
   if (result != LINK_OK) return result;
   progress.Report(21);
   if ((result = SendBlocks(link, kPackage.block, payload, size, progress)) != LINK_OK) return result;
@@ -147,12 +142,12 @@ int TransferSection(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   const auto& section = kSections[file.GetType()];
   Progress progress(GetField(params, F::progress), static_cast<int>(GetField(params, F::user)));
 
+  uint8_t start[7];
+  start[0] = section.code;
+  PutLe(start + 1, size, 4);
+  PutLe(start + 5, crc, 2);
   link.SetExpectLinkLoss(true);
-  uint8_t* payload = link.RequestBuffer() + kHeaderSize;
-  payload[0] = section.code;
-  PutLe(payload + 1, size, 4);
-  PutLe(payload + 5, crc, 2);
-  int result = Start(link, kSection.start, 7);
+  int result = Start(link, kSection.start, start, sizeof start);
   if (result != LINK_OK) return result;
   progress.Report(21);
   // The caller's bytes go out as given; the kept copy served the checks.

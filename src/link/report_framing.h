@@ -50,6 +50,15 @@ struct MessageHeader {
   uint16_t length = 0;
 };
 
+// Little-endian wire values of `bytes` bytes (at most 4).
+inline void PutLe(uint8_t* dst, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) dst[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+inline uint32_t GetLe32(const uint8_t* src) {
+  return static_cast<uint32_t>(src[0]) | static_cast<uint32_t>(src[1]) << 8 |
+         static_cast<uint32_t>(src[2]) << 16 | static_cast<uint32_t>(src[3]) << 24;
+}
+
 // Writes the 8 header bytes (detail = 0) at dst.
 void EncodeHeader(uint8_t* dst, uint8_t kind, uint16_t command, uint8_t target,
                   uint8_t selector, uint16_t length);
