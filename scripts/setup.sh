@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project builds and tests with.
 # Safe to run again: it only installs what is missing.
+#   scripts/setup.sh         what building, running and testing need
+#   scripts/setup.sh bench   and what the window benchmarks need (X server)
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
 )
+if [ "${1:-}" = bench ]; then
+  packages+=(xvfb xauth dbus dbus-bin)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

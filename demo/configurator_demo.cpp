@@ -1,0 +1,69 @@
+// Runs the real configurator on the stand-in device, which is plugged in a
+// moment after the start so that the connection can be watched.
+//
+//   --no-device           never plug the stand-in in (the monitor keeps watching)
+//   --no-panel            no stand-in panel window
+//   --report-first-paint  print the wall-clock time of the main window's first
+//                         paint, in nanoseconds since the epoch, on standard error
+#include <QApplication>
+#include <QPaintEvent>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "app/configurator_app.h"
+#include "app/configurator_dlg.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_device.h"
+#include "stand_in_panel.h"
+
+namespace {
+
+constexpr int kPlugDelayMs = 1000;
+
+// Reports the first paint of the configurator's main window once.
+class FirstPaintReporter : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!reported_ && event->type() == QEvent::Paint &&
+        qobject_cast<tarvik::CTarvik_ConfiguratorDlg*>(watched) != nullptr) {
+      reported_ = true;
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      std::fprintf(stderr, "first-paint %lld\n",
+                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    }
+    return false;
+  }
+
+ private:
+  bool reported_ = false;
+};
+
+bool HasOption(int argc, char** argv, const char* option) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], option) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool plug = !HasOption(argc, argv, "--no-device");
+  const bool panel = !HasOption(argc, argv, "--no-panel");
+  const bool reportPaint = HasOption(argc, argv, "--report-first-paint");
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+
+  FirstPaintReporter reporter;
+  if (reportPaint) application.installEventFilter(&reporter);
+
+  tarvik::sim::SimDevice device;
+  tarvik::StandInPanel standIn(device);
+  if (panel) standIn.show();
+  if (plug) QTimer::singleShot(kPlugDelayMs, &standIn, &tarvik::StandInPanel::Plug);
+
+  tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(), tarvik::SystemEnvironment());
+  app.InitInstance();
+  return app.ExitCode();
+}

@@ -1,0 +1,95 @@
+// Saves pictures of the configurator's windows on the stand-in device, for
+// looking at them without a screen: tarvik-screenshots OUTPUT_DIRECTORY.
+// Each picture is the window's client area under a plain title bar that
+// shows its caption in the program's font, so captions can be checked too.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <cstdio>
+#include <memory>
+
+#include "app/about_dlg.h"
+#include "app/configurator_app.h"
+#include "app/configurator_dlg.h"
+#include "app/message_boxes.h"
+#include "app/window_messages.h"
+#include "controls/ui_font.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_device.h"
+
+namespace {
+
+using namespace tarvik;
+
+class SilentBoxes : public MessageBoxes {
+ public:
+  int Show(QWidget*, const QString& title, const QString& text, BoxIcon, BoxButtons) override {
+    std::printf("box: %s: %s\n", qPrintable(title), qPrintable(text));
+    return kAnswerOk;
+  }
+};
+
+void Save(QWidget& widget, const QDir& directory, const QString& name) {
+  QCoreApplication::processEvents();
+  const QString path = directory.filePath(name + QStringLiteral(".png"));
+  const QPixmap client = widget.grab();
+  constexpr int kTitleHeight = 26;
+  QImage picture(client.width(), client.height() + kTitleHeight, QImage::Format_RGB32);
+  picture.fill(QColor(0xDD, 0xDE, 0xE1));
+  QPainter painter(&picture);
+  painter.setFont(MakeUiFont());
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(8, 0, client.width() - 16, kTitleHeight), Qt::AlignVCenter | Qt::TextSingleLine,
+                   widget.windowTitle());
+  painter.drawPixmap(0, kTitleHeight, client);
+  painter.end();
+  picture.save(path);
+  std::printf("%s: \"%s\"\n", qPrintable(path), qPrintable(widget.windowTitle()));
+}
+
+void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
+  SilentBoxes boxes;
+  sim::SimDevice device;
+  device.Unplug();
+  CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(), AppEnvironment{lcid, {}, &boxes});
+  app.PrepareInstance();
+  {
+    CTarvik_ConfiguratorDlg window(app);
+    QCoreApplication::removePostedEvents(&window, WM_START_MONITOR);
+    window.show();
+    const QString prefix = QString::fromLatin1(tag) + QLatin1Char('-');
+    Save(window, directory, prefix + "main-not-connected");
+    device.Plug();
+    for (int i = 0; i < 11; ++i) window.OnMonitorTick();
+    const char* pages[3] = {"audio-in", "audio-out", "usb"};
+    for (int i = 0; i < 3; ++i) {
+      window.SelectPage(i);
+      Save(window, directory, prefix + "main-connected-" + pages[i]);
+    }
+    CAboutDlg about(app, &window);
+    about.show();
+    Save(about, directory, prefix + "about");
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tarvik-screenshots OUTPUT_DIRECTORY\n");
+    return 64;
+  }
+  const QDir directory(QString::fromLocal8Bit(argv[1]));
+  if (!directory.exists() && !QDir().mkpath(directory.path())) {
+    std::fprintf(stderr, "tarvik-screenshots: cannot make %s\n", argv[1]);
+    return 1;
+  }
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+  ShootLanguage(0x0409, "en", directory);
+  ShootLanguage(0x0411, "ja", directory);
+  ShootLanguage(0x0804, "zh", directory);
+  return 0;
+}

@@ -1,0 +1,77 @@
+#include "stand_in_panel.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "sim/sim_device.h"
+
+namespace tarvik {
+
+StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
+  setWindowTitle(QStringLiteral("Stand-in Tarvik"));
+  auto* form = new QFormLayout(this);
+
+  state_ = new QLabel(this);
+  form->addRow(QStringLiteral("State:"), state_);
+
+  auto* plugRow = new QHBoxLayout;
+  auto* plug = new QPushButton(QStringLiteral("Plug in"), this);
+  auto* unplug = new QPushButton(QStringLiteral("Unplug"), this);
+  plugRow->addWidget(plug);
+  plugRow->addWidget(unplug);
+  form->addRow(plugRow);
+  connect(plug, &QPushButton::clicked, this, &StandInPanel::Plug);
+  connect(unplug, &QPushButton::clicked, this, &StandInPanel::Unplug);
+
+  productId_ = new QComboBox(this);
+  for (int id : {0x4021, 0x4026, 0x402F, 0x4022})
+    productId_->addItem(QStringLiteral("0x") + QString::number(id, 16).toUpper(), id);
+  form->addRow(QStringLiteral("Product ID at next plug-in:"), productId_);
+  connect(productId_, &QComboBox::activated, this,
+          [this] { device_.SetProductId(static_cast<uint16_t>(productId_->currentData().toInt())); });
+
+  firmware_ = new QLineEdit(QStringLiteral("2.10"), this);
+  firmware_->setMaxLength(16);
+  form->addRow(QStringLiteral("Firmware version:"), firmware_);
+  connect(firmware_, &QLineEdit::editingFinished, this,
+          [this] { device_.SetFirmwareVersion(firmware_->text().toStdString()); });
+
+  auto* notifyRow = new QHBoxLayout;
+  notifyCode_ = new QSpinBox(this);
+  notifyCode_->setRange(1, 7);
+  notifyValue_ = new QSpinBox(this);
+  notifyValue_->setRange(0, 0xFFFF);
+  auto* send = new QPushButton(QStringLiteral("Send"), this);
+  notifyRow->addWidget(new QLabel(QStringLiteral("type"), this));
+  notifyRow->addWidget(notifyCode_);
+  notifyRow->addWidget(new QLabel(QStringLiteral("value"), this));
+  notifyRow->addWidget(notifyValue_);
+  notifyRow->addWidget(send);
+  form->addRow(QStringLiteral("Notification:"), notifyRow);
+  connect(send, &QPushButton::clicked, this,
+          [this] { device_.SendNotification(notifyCode_->value(), notifyValue_->value()); });
+
+  ShowState();
+}
+
+void StandInPanel::Plug() {
+  device_.SetFirmwareVersion(firmware_->text().toStdString());
+  device_.Plug();
+  ShowState();
+}
+
+void StandInPanel::Unplug() {
+  device_.Unplug();
+  ShowState();
+}
+
+void StandInPanel::ShowState() {
+  state_->setText(device_.IsPlugged() ? QStringLiteral("plugged in") : QStringLiteral("unplugged"));
+}
+
+}  // namespace tarvik

@@ -1,0 +1,100 @@
+#include "app/configurator_app.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLocale>
+#include <atomic>
+
+#include "app/configurator_dlg.h"
+#include "app/message_boxes.h"
+#include "app/window_messages.h"
+#include "controls/ui_font.h"
+#include "resources/string_table.h"
+#include "resources/version_info.h"
+
+namespace tarvik {
+namespace {
+
+constexpr int kProductNameMax = 64;  // UTF-16 code units
+
+// Where the receive thread posts device notifications: the main window
+// while it exists. The session is closed (its thread joined) before the
+// window goes, so a post never reaches a destroyed window.
+std::atomic<QObject*> g_notifyTarget{nullptr};
+
+void PostDeviceNotify(int code, int value) {
+  if (QObject* target = g_notifyTarget.load())
+    QCoreApplication::postEvent(target, new AppMessage(WM_DEVICE_NOTIFY, code, value));
+}
+
+}  // namespace
+
+AppEnvironment SystemEnvironment() {
+  AppEnvironment environment;
+  environment.lcid = LcidFromLocale(QLocale::system());
+  environment.lockDirectory = DefaultLockDirectory();
+  environment.boxes = &SystemMessageBoxes();
+  return environment;
+}
+
+CTarvik_ConfiguratorApp::CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment)
+    : m_deviceSession(backend), environment_(std::move(environment)) {
+  if (environment_.boxes == nullptr) environment_.boxes = &SystemMessageBoxes();
+  m_deviceSession.SetNotifyCallback(&PostDeviceNotify);
+}
+
+CTarvik_ConfiguratorApp::~CTarvik_ConfiguratorApp() {
+  m_mutex.Release();
+  m_deviceSession.Close();
+}
+
+void CTarvik_ConfiguratorApp::PrepareInstance() {
+  m_language = LanguageFromLcid(environment_.lcid);
+  InstallFontSubstitutes(m_language);
+  m_productName = QString::fromUtf8(kVersionResource.productName).left(kProductNameMax);
+  m_versionMajor = kVersionResource.major & 0xFFFF;
+  m_versionMinor = kVersionResource.minor & 0xFFFF;
+  m_versionBuild = kVersionResource.build & 0xFFFF;
+}
+
+bool CTarvik_ConfiguratorApp::InitInstance() {
+  PrepareInstance();
+  // A lock that cannot be made at all does not keep the program from running.
+  if (m_mutex.Acquire(environment_.lockDirectory) == SingleInstanceLock::Result::kAlreadyHeld) {
+    Boxes().Show(nullptr, m_productName, LoadString(108), BoxIcon::kInformation, BoxButtons::kOk);
+    exitCode_ = 2;
+    return false;
+  }
+  RunMainWindow();
+  return false;
+}
+
+void CTarvik_ConfiguratorApp::RunMainWindow() {
+  CTarvik_ConfiguratorDlg window(*this);
+  QEventLoop loop;
+  QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
+  window.show();
+  if (window.isVisible()) loop.exec();
+}
+
+void CTarvik_ConfiguratorApp::RequestQuit(int code) {
+  exitCode_ = code;
+  if (mainWindow_ != nullptr) mainWindow_->done(0);
+}
+
+int CTarvik_ConfiguratorApp::LocalizedStringId(int baseId) const {
+  if (m_language == kLanguageJapanese) return baseId + 10000;
+  if (m_language == kLanguageChinese) return baseId + 20000;
+  return baseId;
+}
+
+QString CTarvik_ConfiguratorApp::LoadString(int baseId) const {
+  return LoadResourceString(LocalizedStringId(baseId));
+}
+
+void CTarvik_ConfiguratorApp::SetMainWindow(CTarvik_ConfiguratorDlg* window) {
+  mainWindow_ = window;
+  g_notifyTarget.store(window);
+}
+
+}  // namespace tarvik

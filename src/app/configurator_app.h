@@ -1,0 +1,73 @@
+// The program's root object: the one device session, the user interface
+// language and the program's own texts, its product name and version, the
+// one-copy-per-session lock, and the run of the main window.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "app/single_instance_lock.h"
+#include "app/ui_language.h"
+#include "link/hid_dev_comm_app.h"
+
+namespace tarvik {
+
+class CTarvik_ConfiguratorDlg;
+class MessageBoxes;
+
+// What the program takes from the system it runs on.
+struct AppEnvironment {
+  uint32_t lcid = 0x0409;     // the user's locale, as a Windows locale identifier
+  std::string lockDirectory;  // where the single-instance lock lives; empty: none
+  MessageBoxes* boxes = nullptr;
+};
+
+// The user's locale, the user's runtime directory and real message boxes.
+AppEnvironment SystemEnvironment();
+
+class CTarvik_ConfiguratorApp {
+ public:
+  CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment);
+  ~CTarvik_ConfiguratorApp();
+  CTarvik_ConfiguratorApp(const CTarvik_ConfiguratorApp&) = delete;
+  CTarvik_ConfiguratorApp& operator=(const CTarvik_ConfiguratorApp&) = delete;
+
+  // Chooses the language and reads the version resource, then runs the
+  // main window until it closes, unless another copy runs. Always false:
+  // the program ends afterwards with ExitCode().
+  bool InitInstance();
+  // The first steps of InitInstance: language, product name and version.
+  void PrepareInstance();
+
+  int ExitCode() const { return exitCode_; }
+  // Ends the main window's run; the program then ends with `code`.
+  void RequestQuit(int code);
+
+  int LocalizedStringId(int baseId) const;
+  // The program's text `baseId` in the user interface language, or empty.
+  QString LoadString(int baseId) const;
+
+  MessageBoxes& Boxes() const { return *environment_.boxes; }
+
+  // The window that device notifications are posted to while it exists.
+  void SetMainWindow(CTarvik_ConfiguratorDlg* window);
+  CTarvik_ConfiguratorDlg* MainWindow() const { return mainWindow_; }
+
+  SingleInstanceLock m_mutex;
+  int m_language = 0;
+  int m_versionMajor = 0;
+  int m_versionMinor = 0;
+  int m_versionBuild = 0;
+  QString m_productName;
+  CHidDevCommApp m_deviceSession;
+
+ private:
+  void RunMainWindow();
+
+  AppEnvironment environment_;
+  CTarvik_ConfiguratorDlg* mainWindow_ = nullptr;
+  int exitCode_ = 0;
+};
+
+}  // namespace tarvik

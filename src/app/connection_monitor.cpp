@@ -1,0 +1,155 @@
+// The main window's connection monitor: watches for the device five times a
+// second, connects once it has stayed present for 11 ticks, checks the
+// firmware version, loads the pages' values, and recovers from failures.
+#include <QTimer>
+#include <cstring>
+
+#include "app/configurator_app.h"
+#include "app/configurator_dlg.h"
+#include "app/firmware_version.h"
+#include "app/message_boxes.h"
+#include "app/session_exchange.h"
+#include "commands/operation_fields.h"
+#include "pages/gain_steps.h"
+
+namespace tarvik {
+namespace {
+
+constexpr int kMonitorPeriodMs = 200;
+constexpr int kStartDelayMs = 300;
+constexpr int kPresenceThreshold = 10;
+constexpr int kExemptProductId = 0x402F;
+constexpr int kRefusedQuitCode = 2;
+
+// The version characters as the window shows them: up to four, ending at
+// the first zero byte, bytes above 0x7F taken as Latin-1.
+QString VersionChars(const char* version) {
+  return QString::fromLatin1(version, static_cast<qsizetype>(strnlen(version, 4)));
+}
+
+}  // namespace
+
+int CTarvik_ConfiguratorDlg::OnStartMonitor() {
+  // No tick may run before the start delay has passed.
+  QTimer::singleShot(kStartDelayMs, this, [this] { m_connectTimer.start(kMonitorPeriodMs); });
+  return 1;
+}
+
+void CTarvik_ConfiguratorDlg::OnMonitorTick() {
+  if (m_session->connected) return;
+  if (ProbeDevice(m_session->Backend()) == 1) {
+    if (++m_presenceCount > kPresenceThreshold) {
+      ConnectDevice();
+      m_presenceCount = 0;
+    }
+  } else {
+    m_presenceCount = 0;
+  }
+}
+
+void CTarvik_ConfiguratorDlg::ConnectDevice() {
+  if (!m_session->Open()) return;
+  m_session->connected = 1;
+
+  char version[5] = {};
+  const bool read = RunExchange(
+      *m_session, CommandId::GetDeviceInfo,
+      [](CommandParams& p) { SetField(p, fields::DeviceInfo::item, INFO_FIRMWARE_VERSION); },
+      [&](const CommandParams& p) { std::memcpy(version, p.data + fields::DeviceInfo::text.offset, 4); });
+  if (!read) {
+    HandleCommunicationError();
+    return;
+  }
+
+  const bool exempt = m_session->isOpen && m_session->productId == kExemptProductId;
+  if (FirmwareAccepted(version, exempt)) {
+    SetConnectionState(true, version);
+    LoadDeviceSettings();
+    return;
+  }
+
+  const QString text = app_.LoadString(109) + QString::fromLatin1(kMinFirmwareVersion) +
+                       app_.LoadString(110) + QStringLiteral("\n\n") + app_.LoadString(112) +
+                       QStringLiteral(" Ver.") + VersionChars(version);
+  m_connectTimer.stop();
+  app_.Boxes().Show(this, app_.m_productName, text, BoxIcon::kInformation, BoxButtons::kOk);
+  app_.RequestQuit(kRefusedQuitCode);
+}
+
+void CTarvik_ConfiguratorDlg::SetConnectionState(bool connected, const char* version) {
+  QString caption = app_.m_productName;
+  if (connected && version != nullptr)
+    caption += QStringLiteral("   [Connected  Ver.") + VersionChars(version) + QStringLiteral("]");
+  else
+    caption += QStringLiteral("   [Not connected]");
+  setWindowTitle(caption);
+
+  const uint32_t firmware = ParseFirmwareVersion(version);
+  m_audioInPage.ShowConnectState(connected, firmware);
+  m_audioOutPage.ShowConnectState(connected, firmware);
+  m_usbPage.ShowConnectState(connected, firmware);
+}
+
+bool CTarvik_ConfiguratorDlg::LoadDeviceSettings() {
+  auto fail = [this] {
+    HandleCommunicationError();
+    return false;
+  };
+  if (!m_audioInPage.ReadChannelSettings(0) || !m_audioInPage.ReadChannelSettings(1) ||
+      !m_audioInPage.ReadPaOutput() || !m_audioInPage.ReadInputModes())
+    return fail();
+
+  int16_t gain = 0;
+  if (!RunExchange(
+          *m_session, CommandId::GetChannelGain,
+          [](CommandParams& p) { SetField(p, fields::ChannelGain::target, TARGET_OUTPUT); },
+          [&](const CommandParams& p) { gain = GetField(p, fields::ChannelGain::gain); }))
+    return fail();
+  m_audioOutPage.SelectVolumeIndex(GainStepIndex(gain));
+
+  if (m_usbPage.SpeedButtonsEnabled()) {
+    uint8_t speed = 0;
+    if (!RunExchange(
+            *m_session, CommandId::GetUsbSpeed, [](CommandParams&) {},
+            [&](const CommandParams& p) { speed = GetField(p, fields::Value::value); }))
+      return fail();
+    m_usbPage.ShowUsbSpeed(speed);
+  }
+
+  if (m_usbPage.MuteSyncEnabled()) {
+    uint8_t mode = 0;
+    if (!RunExchange(
+            *m_session, CommandId::GetMicMuteSync, [](CommandParams&) {},
+            [&](const CommandParams& p) { mode = GetField(p, fields::MicMuteSync::mode); }))
+      return fail();
+    m_usbPage.SelectMuteSyncIndex(mode == 0 ? 0 : mode == 1 ? 1 : -1);
+  }
+  return true;
+}
+
+void CTarvik_ConfiguratorDlg::HandleCommunicationError() {
+  m_connectTimer.stop();
+  m_session->connected = 0;
+  m_session->Close();
+  m_presenceCount = 0;
+  SetConnectionState(false, nullptr);
+  app_.Boxes().Show(this, app_.m_productName, app_.LoadString(111), BoxIcon::kWarning,
+                    BoxButtons::kOk);
+  m_connectTimer.start(kMonitorPeriodMs);
+}
+
+int CTarvik_ConfiguratorDlg::OnCommError() {
+  HandleCommunicationError();
+  return 1;
+}
+
+int CTarvik_ConfiguratorDlg::OnDeviceNotify(long long code, long long) {
+  if (code != NOTIFY_LINK_LOST) return 0;
+  m_session->connected = 0;
+  m_session->Close();
+  m_presenceCount = 0;
+  SetConnectionState(false, nullptr);
+  return 0;
+}
+
+}  // namespace tarvik

@@ -1,0 +1,14 @@
+// The Tarvik Configurator: finds the attached Tarvik, shows its settings and
+// writes each change straight back. Takes no options and reads no files.
+#include <QApplication>
+
+#include "app/configurator_app.h"
+
+int main(int, char** argv) {
+  // Qt sees the program name only: the configurator takes no options.
+  int qtArgc = 1;
+  QApplication application(qtArgc, argv);
+  tarvik::CTarvik_ConfiguratorApp app(tarvik::SystemHidBackend(), tarvik::SystemEnvironment());
+  app.InitInstance();
+  return app.ExitCode();
+}

@@ -1,0 +1,27 @@
+// The program's message boxes. The window presents them through this
+// interface so that tests can answer them in place of a person.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tarvik {
+
+enum class BoxIcon { kInformation, kWarning };
+enum class BoxButtons { kOk, kOkCancelDefaultCancel };
+enum BoxAnswer : int { kAnswerOk = 1, kAnswerCancel = 2 };
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Shows the box modally (owned by `owner`, or by no window) and returns
+  // the button chosen.
+  virtual int Show(QWidget* owner, const QString& title, const QString& text, BoxIcon icon,
+                   BoxButtons buttons) = 0;
+};
+
+// Real modal boxes of the window system.
+MessageBoxes& SystemMessageBoxes();
+
+}  // namespace tarvik

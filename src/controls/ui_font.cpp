@@ -1,0 +1,47 @@
+#include "controls/ui_font.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+
+namespace tarvik {
+namespace {
+
+constexpr const char* kFaceName = "Meiryo UI";
+double g_fontScale = 1.0;
+bool g_fontScaleComputed = false;
+
+}  // namespace
+
+double FontScale() { return g_fontScale; }
+
+void ComputeFontScale() {
+  if (g_fontScaleComputed) return;
+  g_fontScaleComputed = true;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr || screen->logicalDotsPerInchX() <= 0) return;
+  g_fontScale = 1.0 / (screen->logicalDotsPerInchX() / 96.0);
+}
+
+void InstallFontSubstitutes(int language) {
+  // Japanese and Chinese share code points but not glyph forms, so the
+  // language's own CJK face comes first; Latin text looks the same in both.
+  const QStringList japaneseFirst = {"Noto Sans CJK JP", "Noto Sans CJK SC", "Source Han Sans JP",
+                                     "IPAexGothic", "VL Gothic"};
+  const QStringList chineseFirst = {"Noto Sans CJK SC", "Noto Sans CJK JP", "Source Han Sans SC",
+                                    "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
+  QStringList faces = language == 2 ? chineseFirst : japaneseFirst;
+  faces << "Droid Sans Fallback" << "DejaVu Sans" << "Liberation Sans";
+  QFont::removeSubstitutions(kFaceName);
+  QFont::insertSubstitutions(kFaceName, faces);
+}
+
+QFont MakeUiFont(bool underline) {
+  QFont font(kFaceName);
+  const int tenths = static_cast<int>(100 * g_fontScale);
+  font.setPointSizeF(tenths / 10.0);
+  font.setUnderline(underline);
+  return font;
+}
+
+}  // namespace tarvik

@@ -1,0 +1,47 @@
+#include "controls/x_static_label.h"
+
+#include <QPainter>
+
+#include "controls/ui_font.h"
+
+namespace tarvik {
+
+bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
+  font_ = MakeUiFont();
+  // Clicks on a label belong to the window beneath (the tab strip needs them).
+  setAttribute(Qt::WA_TransparentForMouseEvents, true);
+  return CreateWindow(rect, parent, id);
+}
+
+bool CxStaticLabel::CreateWindow(const QRect& rect, QWidget* parent, int id) {
+  if (parent == nullptr) return false;
+  setParent(parent);
+  // Nothing is erased behind the caption: the parent's painting shows through.
+  setAttribute(Qt::WA_NoSystemBackground, true);
+  setAutoFillBackground(false);
+  setGeometry(rect);
+  id_ = id;
+  setProperty("controlId", id);
+  text_.clear();
+  show();
+  return true;
+}
+
+void CxStaticLabel::SetWindowText(const QString& text) {
+  text_ = text;
+  update();
+}
+
+void CxStaticLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (!image.IsNull()) image.Draw(&painter, 0, 0);
+  if (text_.isEmpty()) return;
+  painter.setFont(font_);
+  painter.setPen(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | (textColor & 0xFFFFFFu))));
+  int flags = Qt::TextSingleLine;
+  flags |= (format & kDtCenter) ? Qt::AlignHCenter : Qt::AlignLeft;
+  flags |= (format & kDtVCenter) ? Qt::AlignVCenter : Qt::AlignTop;
+  painter.drawText(rect(), flags, text_);
+}
+
+}  // namespace tarvik

@@ -1,0 +1,61 @@
+#include "pages/page_frame.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPainter>
+
+#include "app/configurator_app.h"
+#include "app/window_messages.h"
+#include "controls/ui_font.h"
+
+namespace tarvik {
+
+PageFrame::PageFrame(CTarvik_ConfiguratorApp& app, int backgroundPng)
+    : app_(app), m_session(app.m_deviceSession), backgroundPng_(backgroundPng) {}
+
+bool PageFrame::CreateView(QWidget* parent) {
+  if (created_ || parent == nullptr) return false;
+  if (!m_background.LoadPngResource(backgroundPng_)) return false;
+  setParent(parent);
+  setGeometry(kPageLeft, kPageTop, m_background.Width(), m_background.Height());
+  m_mainWindow = parent;
+  m_pageFont = MakeUiFont();
+  OnInitDialog();
+  created_ = true;
+  return true;
+}
+
+void PageFrame::ShowPage(bool show) {
+  // A page whose window was never created has nothing to show.
+  if (created_) setVisible(show);
+}
+
+void PageFrame::paintEvent(QPaintEvent*) {
+  if (!m_sized) {
+    resize(m_background.Width(), m_background.Height());
+    m_sized = true;
+  }
+  QPainter painter(this);
+  m_background.Draw(&painter, 0, 0);
+}
+
+void PageFrame::ReportCommError() {
+  if (m_mainWindow == nullptr) return;
+  AppMessage message(WM_COMM_ERROR);
+  QCoreApplication::sendEvent(m_mainWindow, &message);
+}
+
+QComboBox* PageFrame::CreateList(int id, const QRect& rect, const char* const* items, int count) {
+  auto* list = new QComboBox(this);
+  list->setProperty("controlId", id);
+  list->setFont(m_pageFont);
+  list->setGeometry(rect);
+  for (int i = 0; i < count; ++i) list->addItem(QString::fromLatin1(items[i]));
+  // Every item shows at once when the list drops down.
+  list->setMaxVisibleItems(list->count());
+  list->setCurrentIndex(-1);
+  list->show();
+  return list;
+}
+
+}  // namespace tarvik

@@ -1,0 +1,69 @@
+// What the three settings pages share: a child window at (8, 30) of the main
+// window sized to its background picture, the page font, and the device
+// exchange whose failure is reported to the main window.
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <cstddef>
+#include <cstdint>
+
+#include "app/session_exchange.h"
+#include "controls/x_image.h"
+
+class QComboBox;
+
+namespace tarvik {
+
+class CHidDevCommApp;
+class CTarvik_ConfiguratorApp;
+
+inline constexpr int kPageLeft = 8;
+inline constexpr int kPageTop = 30;
+
+class PageFrame : public QWidget {
+  Q_OBJECT
+
+ public:
+  PageFrame(CTarvik_ConfiguratorApp& app, int backgroundPng);
+
+  // Loads the background; without it the page does not exist. Otherwise
+  // places the page on `parent` and creates its controls.
+  bool CreateView(QWidget* parent);
+  bool Created() const { return created_; }
+  void ShowPage(bool show);
+
+ protected:
+  virtual void OnInitDialog() = 0;
+  void paintEvent(QPaintEvent* event) override;
+
+  // One device exchange; a failure is reported to the main window, which
+  // drops the connection, before this returns false.
+  template <typename Fill, typename Read>
+  bool Exchange(CommandId id, Fill&& fill, Read&& read) {
+    if (RunExchange(m_session, id, fill, read)) return true;
+    ReportCommError();
+    return false;
+  }
+  void ReportCommError();
+
+  // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
+  template <std::size_t N>
+  QComboBox* CreateList(int id, const QRect& rect, const char* const (&items)[N]) {
+    return CreateList(id, rect, items, static_cast<int>(N));
+  }
+  QComboBox* CreateList(int id, const QRect& rect, const char* const* items, int count);
+
+  CTarvik_ConfiguratorApp& app_;
+  QWidget* m_mainWindow = nullptr;
+  CHidDevCommApp& m_session;
+  QFont m_pageFont;
+  CxImage m_background;
+  bool m_sized = false;
+
+ private:
+  int backgroundPng_;
+  bool created_ = false;
+};
+
+}  // namespace tarvik

@@ -1,0 +1,91 @@
+// The real main window on the stand-in device, offscreen, with message boxes
+// answered by the test and monitor ticks driven by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <memory>
+#include <vector>
+
+#include "app/configurator_app.h"
+#include "app/configurator_dlg.h"
+#include "app/message_boxes.h"
+#include "app/window_messages.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_device.h"
+
+namespace tarvik::testing {
+
+struct ShownBox {
+  bool owned;
+  QString title;
+  QString text;
+  BoxIcon icon;
+  BoxButtons buttons;
+};
+
+class RecordingBoxes : public MessageBoxes {
+ public:
+  int Show(QWidget* owner, const QString& title, const QString& text, BoxIcon icon,
+           BoxButtons buttons) override {
+    shown.push_back({owner != nullptr, title, text, icon, buttons});
+    return answer;
+  }
+  std::vector<ShownBox> shown;
+  int answer = kAnswerOk;
+};
+
+// Lets queued events run for `ms` milliseconds, or until `done` holds.
+template <typename Predicate>
+bool PumpUntil(Predicate done, int ms = 5000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+class ConfiguratorOnStandIn : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    device.Unplug();  // plugged in by each test when it wants the device there
+    MakeWindow(0x0409);
+  }
+  void TearDown() override { CloseWindow(); }
+
+  void MakeWindow(uint32_t lcid) {
+    CloseWindow();
+    app = std::make_unique<CTarvik_ConfiguratorApp>(sim::DefaultSimBackend(),
+                                                    AppEnvironment{lcid, std::string(), &boxes});
+    app->PrepareInstance();
+    window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
+    // The test drives the monitor's ticks itself.
+    QCoreApplication::removePostedEvents(window.get(), WM_START_MONITOR);
+  }
+  void CloseWindow() {
+    window.reset();
+    app.reset();
+  }
+
+  void Tick(int n = 1) {
+    for (int i = 0; i < n; ++i) window->OnMonitorTick();
+  }
+  // Plugs the stand-in in and lets the monitor connect on its 11th tick.
+  void Connect() {
+    device.Plug();
+    Tick(11);
+  }
+  bool Connected() const { return app->m_deviceSession.connected && app->m_deviceSession.isOpen; }
+  QString Caption() const { return window->windowTitle(); }
+
+  sim::SimDevice device;
+  RecordingBoxes boxes;
+  std::unique_ptr<CTarvik_ConfiguratorApp> app;
+  std::unique_ptr<CTarvik_ConfiguratorDlg> window;
+};
+
+}  // namespace tarvik::testing

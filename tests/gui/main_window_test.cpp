@@ -1,0 +1,143 @@
+// The main window: its size, tab strip, keys, About entry and the AUDIO OUT
+// page it holds.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QTest>
+
+#include "app/about_dlg.h"
+#include "app/tab_strip.h"
+#include "commands/command_id.h"
+#include "controls/x_static_label.h"
+#include "gui/gui_fixture.h"
+
+namespace tarvik {
+namespace {
+
+using MainWindow = testing::ConfiguratorOnStandIn;
+
+TEST(TabStrip, SharedColumnsGoToTheActiveTab) {
+  EXPECT_EQ(HitTestTab(0, {101, 20}), -1);
+  EXPECT_EQ(HitTestTab(1, {101, 20}), -1);
+  EXPECT_EQ(HitTestTab(2, {101, 20}), 0);
+  EXPECT_EQ(HitTestTab(0, {194, 20}), 1);
+  EXPECT_EQ(HitTestTab(2, {194, 20}), -1);
+  EXPECT_EQ(HitTestTab(0, {287, 8}), 2);
+  EXPECT_EQ(HitTestTab(0, {288, 20}), -1);
+  EXPECT_EQ(HitTestTab(0, {150, 31}), -1);
+  EXPECT_EQ(HitTestTab(0, {150, 7}), -1);
+  EXPECT_EQ(HitTestTab(0, {7, 20}), -1);
+}
+
+TEST_F(MainWindow, HasItsFixedSizeCaptionAndPages) {
+  window->show();
+  EXPECT_EQ(window->size(), QSize(465, 460));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Not connected]"));
+  EXPECT_EQ(window->AudioInPage().geometry(), QRect(8, 30, 449, 422));
+  EXPECT_TRUE(window->AudioInPage().isVisible());
+  EXPECT_FALSE(window->AudioOutPage().isVisible());
+  EXPECT_FALSE(window->UsbPage().isVisible());
+  auto* label = FindControl<CxStaticLabel>(window.get(), 1033);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->WindowText(), QStringLiteral("AUDIO OUT"));
+  EXPECT_EQ(label->geometry(), QRect(101, 8, 94, 23));
+  EXPECT_TRUE(label->testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+TEST_F(MainWindow, ClicksOnTheStripSwitchPages) {
+  window->show();
+  QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(150, 20));  // through the label
+  EXPECT_EQ(window->ActiveTab(), 1);
+  EXPECT_TRUE(window->AudioOutPage().isVisible());
+  EXPECT_FALSE(window->AudioInPage().isVisible());
+  QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(101, 20));
+  EXPECT_EQ(window->ActiveTab(), 1);
+  QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(250, 20));
+  EXPECT_EQ(window->ActiveTab(), 2);
+  EXPECT_TRUE(window->UsbPage().isVisible());
+  QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(101, 20));
+  EXPECT_EQ(window->ActiveTab(), 0);
+  QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(300, 20));
+  QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(150, 20));
+  EXPECT_EQ(window->ActiveTab(), 0);
+}
+
+TEST_F(MainWindow, EnterAndEscapeLeaveItOpenAndClosingEndsIt) {
+  window->show();
+  int finished = -1;
+  QObject::connect(window.get(), &QDialog::finished, [&](int result) { finished = result; });
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  QTest::keyClick(window.get(), Qt::Key_Return);
+  QTest::keyClick(window.get(), Qt::Key_Enter);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(finished, -1);
+  window->close();
+  EXPECT_EQ(finished, 0);
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindow, ClosingTheWindowClosesTheSession) {
+  Connect();
+  ASSERT_TRUE(Connected());
+  window.reset();
+  EXPECT_FALSE(app->m_deviceSession.isOpen);
+  EXPECT_TRUE(testing::PumpUntil([&] { return device.OpenHandleCount() == 0; }, 2000));
+}
+
+TEST(AboutBox, ShowsNameVersionAndTextsOfTheLanguage) {
+  testing::RecordingBoxes boxes;
+  struct Case {
+    uint32_t lcid;
+    const char* caption;
+    const char* button;
+  };
+  for (const Case& c : {Case{0x0409, "About Tarvik Configurator", "OK"},
+                        Case{0x0411, "Tarvik Configuratorについて", "OK"},
+                        Case{0x0804, "关于 Tarvik Configurator", "确定"},
+                        Case{0x0C04, "About Tarvik Configurator", "OK"}}) {
+    CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(), AppEnvironment{c.lcid, {}, &boxes});
+    app.PrepareInstance();
+    CAboutDlg about(app, nullptr);
+    EXPECT_EQ(about.windowTitle(), QString::fromUtf8(c.caption));
+    auto* ok = about.findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QString::fromUtf8(c.button));
+    EXPECT_EQ(about.m_versionText.text(), QStringLiteral("Tarvik Configurator  Version 1.10"));
+  }
+  EXPECT_EQ(FormatVersionLine("", 1, 10, 0), QStringLiteral("  Version 1.100"));
+  EXPECT_EQ(FormatVersionLine("X", 2, 3, 4), QStringLiteral("X  Version 2.34"));
+}
+
+TEST_F(MainWindow, OutputVolumeFollowsTheDeviceAndWritesChoices) {
+  device.SetSetting(0, 0x0103, TARGET_OUTPUT, 0, {0x00, 0xF4});  // -3072
+  Connect();
+  ASSERT_TRUE(Connected());
+  QComboBox* volume = window->AudioOutPage().VolumeList();
+  EXPECT_TRUE(volume->isEnabled());
+  EXPECT_EQ(volume->currentText(), QStringLiteral("-12dB"));
+
+  device.ClearRequests();
+  volume->setCurrentIndex(7);
+  emit volume->activated(7);
+  const auto requests = device.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, TARGET_OUTPUT);
+  EXPECT_EQ(requests[0].selector, 0);
+  EXPECT_EQ(requests[0].payload, (std::vector<uint8_t>{0x00, 0x09}));  // 2304
+  EXPECT_EQ(device.Setting(0, 0x0103, TARGET_OUTPUT), (std::vector<uint8_t>{0x00, 0x09}));
+
+  window->OnDeviceNotify(255, 0);
+  EXPECT_FALSE(volume->isEnabled());
+  EXPECT_EQ(volume->currentIndex(), -1);
+
+  device.SetSetting(0, 0x0103, TARGET_OUTPUT, 0, {0x00, 0x01});  // 256: no step
+  Tick(11);
+  ASSERT_TRUE(Connected());
+  EXPECT_EQ(volume->currentIndex(), -1);
+}
+
+}  // namespace
+}  // namespace tarvik
