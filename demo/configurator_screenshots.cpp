@@ -3,6 +3,7 @@
 // Each picture is the window's client area under a plain title bar that
 // shows its caption in the program's font, so captions can be checked too.
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
@@ -31,10 +32,15 @@ class SilentBoxes : public MessageBoxes {
   }
 };
 
-void Save(QWidget& widget, const QDir& directory, const QString& name) {
+// `popup`, when given, is an open drop-down drawn where it shows on screen.
+void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* popup = nullptr) {
   QCoreApplication::processEvents();
   const QString path = directory.filePath(name + QStringLiteral(".png"));
-  const QPixmap client = widget.grab();
+  QPixmap client = widget.grab();
+  if (popup != nullptr) {
+    QPainter over(&client);
+    over.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - widget.mapToGlobal(QPoint(0, 0)), popup->grab());
+  }
   constexpr int kTitleHeight = 26;
   QImage picture(client.width(), client.height() + kTitleHeight, QImage::Format_RGB32);
   picture.fill(QColor(0xDD, 0xDE, 0xE1));
@@ -68,6 +74,20 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
       window.SelectPage(i);
       Save(window, directory, prefix + "main-connected-" + pages[i]);
     }
+
+    // AUDIO IN with L, then both channels, in PA MICROPHONE.
+    window.SelectPage(0);
+    CTabViewAudIn& audioIn = window.AudioInPage();
+    for (int channel = 0; channel < 2; ++channel) {
+      QComboBox* mode = audioIn.ChannelControls(channel).mode;
+      mode->setCurrentIndex(1);
+      audioIn.OnModeChange(channel);
+      Save(window, directory, prefix + (channel == 0 ? "audio-in-l-pa" : "audio-in-both-pa"));
+    }
+    QComboBox* gain = audioIn.ChannelControls(1).gain;
+    gain->showPopup();
+    Save(window, directory, prefix + "audio-in-gain-list-open", QApplication::activePopupWidget());
+    gain->hidePopup();
     CAboutDlg about(app, &window);
     about.show();
     Save(about, directory, prefix + "about");

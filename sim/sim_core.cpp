@@ -299,6 +299,7 @@ void SimDevice::Core::FirmwareStepLocked(FirmwareStep step, Clock::time_point ac
 
 void SimDevice::Core::RestartLocked(Clock::time_point at) {
   const RestartPlan plan = restartPlan;
+  if (plan.offlineMs < 0) return;  // acknowledged, but the device stays
   const uint16_t finalProductId =
       plan.finalProductId != 0 ? plan.finalProductId : options.productId;
   ScheduleAtLocked(at, [this, plan, finalProductId] {

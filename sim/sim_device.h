@@ -97,6 +97,7 @@ class SimDevice {
   // How RestartDevice behaves: ack, then drop off for offlineMs; if
   // interimProductId is not 0, first come back under it for interimMs; then
   // come back under finalProductId (0 = the product ID before the restart).
+  // A negative offlineMs acknowledges RestartDevice without restarting.
   void SetRestartPlan(int offlineMs, uint16_t interimProductId = 0, int interimMs = 0,
                       uint16_t finalProductId = 0);
 

@@ -5,30 +5,17 @@
 #include "commands/operation_fields.h"
 #include "commands/operation_table.h"
 #include "link/link_errors.h"
+#include "received_steps.h"
 #include "session_fixture.h"
 
 namespace tarvik {
 namespace {
 
+using testing::Step;
+
 class ApplyInputModesTest : public testing::SessionOnStandIn {
  protected:
-  // The operations the device received, as (number, target, selector).
-  struct Step {
-    int op;
-    uint8_t target;
-    uint8_t selector;
-    bool operator==(const Step&) const = default;
-  };
-  std::vector<Step> Steps() const {
-    std::vector<Step> steps;
-    for (const sim::RequestRecord& r : device.Requests()) {
-      int op = -1;
-      for (const OperationRow& row : kOperationTable)
-        if (row.id >= 0 && row.command == r.command && row.kind == r.kind) op = row.id;
-      steps.push_back({op, r.target, r.selector});
-    }
-    return steps;
-  }
+  std::vector<Step> Steps() const { return testing::ReceivedSteps(device); }
   void StartWithModeBits(uint8_t bits) { device.SetSetting(0, 0x0116, 0, 0, {bits}); }
 
   // One setting copied from the second set: read with selector 1, write with 0.

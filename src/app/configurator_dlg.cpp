@@ -18,8 +18,10 @@ namespace tarvik {
 
 QIcon LoadProgramIcon() {
   InitProgramResources();
+  // The sizes a window shows; the 256-pixel picture is for the desktop's
+  // icon theme. The format is named so no content sniffing is needed.
   QIcon icon;
-  for (int size : {16, 24, 32, 48, 256}) icon.addFile(QStringLiteral(":/icon/128/%1").arg(size));
+  for (int size : {16, 24, 32, 48}) icon.addPixmap(QPixmap(QStringLiteral(":/icon/128/%1").arg(size), "PNG"));
   return icon;
 }
 

@@ -14,6 +14,9 @@ inline const QEvent::Type WM_COMM_ERROR = static_cast<QEvent::Type>(QEvent::User
 // Posted by the USB page to itself after a USB speed change.
 inline const QEvent::Type WM_RESTART_WAIT = static_cast<QEvent::Type>(QEvent::User + 4);
 
+// Posted by a button to its parent when clicked; wParam is the control id.
+inline const QEvent::Type WM_COMMAND = static_cast<QEvent::Type>(QEvent::User + 16);
+
 // A program message with its two parameters.
 class AppMessage : public QEvent {
  public:

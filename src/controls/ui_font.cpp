@@ -25,13 +25,20 @@ void ComputeFontScale() {
 
 void InstallFontSubstitutes(int language) {
   // Japanese and Chinese share code points but not glyph forms, so the
-  // language's own CJK face comes first; Latin text looks the same in both.
-  const QStringList japaneseFirst = {"Noto Sans CJK JP", "Noto Sans CJK SC", "Source Han Sans JP",
-                                     "IPAexGothic", "VL Gothic"};
-  const QStringList chineseFirst = {"Noto Sans CJK SC", "Noto Sans CJK JP", "Source Han Sans SC",
-                                    "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"};
-  QStringList faces = language == 2 ? chineseFirst : japaneseFirst;
-  faces << "Droid Sans Fallback" << "DejaVu Sans" << "Liberation Sans";
+  // language's own CJK face comes first. English texts need no CJK face at
+  // all: a Latin face first keeps the large CJK fonts out of memory.
+  const QStringList latin = {"Noto Sans", "Liberation Sans", "DejaVu Sans"};
+  const QStringList japanese = {"Noto Sans CJK JP", "Source Han Sans JP", "IPAexGothic", "VL Gothic"};
+  const QStringList chinese = {"Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei",
+                               "WenQuanYi Zen Hei"};
+  QStringList faces;
+  if (language == 1)
+    faces << japanese << chinese << latin;
+  else if (language == 2)
+    faces << chinese << japanese << latin;
+  else
+    faces << latin << japanese << chinese;
+  faces << "Droid Sans Fallback";
   QFont::removeSubstitutions(kFaceName);
   QFont::insertSubstitutions(kFaceName, faces);
 }

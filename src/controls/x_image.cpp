@@ -25,7 +25,6 @@ bool CxImage::LoadPngData(const QByteArray& png) {
   pixels_ = decoded.convertToFormat(hasAlpha_ ? QImage::Format_ARGB32 : QImage::Format_BGR888);
   if (pixels_.isNull()) return false;
   PremultiplyAlpha();
-  PrepareBlit();
   return true;
 }
 
@@ -44,10 +43,6 @@ void CxImage::PremultiplyAlpha() {
   pixels_.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-void CxImage::PrepareBlit() {
-  blit_ = hasAlpha_ ? QPixmap() : QPixmap::fromImage(pixels_);
-}
-
 bool CxImage::Draw(QPainter* destination, int x, int y) const {
   if (destination == nullptr) return false;
   if (pixels_.isNull()) return true;
@@ -56,7 +51,7 @@ bool CxImage::Draw(QPainter* destination, int x, int y) const {
   } else {
     const QPainter::CompositionMode previous = destination->compositionMode();
     destination->setCompositionMode(QPainter::CompositionMode_Source);
-    destination->drawPixmap(x, y, blit_);
+    destination->drawImage(x, y, pixels_);
     destination->setCompositionMode(previous);
   }
   return true;

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QPixmap>
 
 class QPainter;
 
@@ -37,10 +36,7 @@ class CxImage {
   const QImage& Pixels() const { return pixels_; }
 
  private:
-  void PrepareBlit();
-
   QImage pixels_;
-  QPixmap blit_;  // the same pixels in the screen's format, made once
   bool hasAlpha_ = false;
 };
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "controls/x_static_label.h"
+#include "pages/eq_presets.h"
 #include "pages/page_frame.h"
+
+class QComboBox;
 
 namespace tarvik {
 
@@ -14,13 +17,42 @@ class CTabViewAudIn : public PageFrame {
   explicit CTabViewAudIn(CTarvik_ConfiguratorApp& app);
 
   void ShowConnectState(bool connected, uint32_t firmware);
-  // The page's reads, each true when every value was read.
+  // The page's reads: each shows what it read and returns true, or returns
+  // false with every control left as it was. They report nothing.
   bool ReadChannelSettings(int channel);
   bool ReadPaOutput();
   bool ReadInputModes();
+  void ShowChannelOptions(int channel, bool show);
+
+  void OnModeChange(int channel);
+  void OnSignalLevelChange(int channel);
+  void OnGainChange(int channel);
+  void OnEqChange(int channel);
+  void OnPaOutputChange();
+
+  struct Channel {
+    CxStaticLabel heading, modeLabel, levelLabel, noOption, gainLabel, eqLabel;
+    QComboBox* mode = nullptr;
+    QComboBox* level = nullptr;
+    QComboBox* gain = nullptr;
+    QComboBox* eq = nullptr;
+  };
+  const Channel& ChannelControls(int channel) const { return channels_[channel]; }
+  QComboBox* PaOutputList() const { return paOutput_; }
+  const CxStaticLabel& PaOutputLabel() const { return paLabel_; }
 
  protected:
   void OnInitDialog() override;
+
+ private:
+  void CreateChannel(int channel);
+  // The PA row follows the modes: hidden while both channels are in
+  // CONFERENCE SYSTEM, shown otherwise when the device has the setting.
+  void ShowPaRow(int modeL, int modeR);
+
+  Channel channels_[2];
+  CxStaticLabel paLabel_;
+  QComboBox* paOutput_ = nullptr;
 };
 
 }  // namespace tarvik

@@ -1,15 +1,188 @@
 #include "pages/tab_view_usb.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <chrono>
+#include <thread>
+
+#include "app/configurator_app.h"
+#include "app/message_boxes.h"
+#include "app/window_messages.h"
+#include "commands/operation_fields.h"
+#include "controls/ui_font.h"
+
 namespace tarvik {
+namespace {
+
+constexpr int kHiSpeedId = 1038;
+constexpr int kFullSpeedId = 1039;
+constexpr uint8_t kMuteSyncValues[2] = {0, 1};
+constexpr const char* kMuteSyncItems[2] = {"NO SYNC", "SYNC WITH PCs"};
+
+// Features by product and firmware (the letter of a version ignored).
+constexpr int kAnyFirmwareProductId = 0x402F;
+constexpr int kNoSpeedProductId = 0x4026;
+constexpr uint32_t kSpeedFirmware = 0x020003;     // 2.03, shifted right by 8
+constexpr uint32_t kMuteSyncFirmware = 0x030000;  // 3.00, shifted right by 8
+
+void MakeLabel(CxStaticLabel& label, QWidget* page, int id, const char* caption, const QRect& rect,
+               unsigned colour) {
+  label.Create(rect, page, id);
+  label.SetWindowText(QString::fromLatin1(caption));
+  label.textColor = colour;
+}
+
+}  // namespace
 
 CTabViewUsb::CTabViewUsb(CTarvik_ConfiguratorApp& app) : PageFrame(app, 153) {}
 
-// The page's controls and handlers come with the settings pages (#6).
-void CTabViewUsb::OnInitDialog() {}
-void CTabViewUsb::ShowConnectState(bool, uint32_t) {}
-bool CTabViewUsb::SpeedButtonsEnabled() const { return false; }
-void CTabViewUsb::ShowUsbSpeed(int) {}
-bool CTabViewUsb::MuteSyncEnabled() const { return false; }
-void CTabViewUsb::SelectMuteSyncIndex(int) {}
+void CTabViewUsb::OnInitDialog() {
+  MakeLabel(function_, this, 1040, "FUNCTION", RectLtrb(25, 13, 115, 36), 0x000000);
+  MakeLabel(modeLabel_, this, 1041, "MODE", RectLtrb(139, 49, 189, 72), 0x505050);
+  CreateSpeedButton(hiSpeed_, kHiSpeedId, RectLtrb(282, 51, 297, 66));
+  CreateSpeedButton(fullSpeed_, kFullSpeedId, RectLtrb(282, 85, 297, 100));
+  MakeLabel(hiSpeedLabel_, this, 1042, "HI-SPEED", RectLtrb(309, 49, 409, 64), 0x000000);
+  MakeLabel(fullSpeedLabel_, this, 1043, "FULL-SPEED", RectLtrb(309, 83, 409, 98), 0x000000);
+
+  // The link is fitted to its text, keeping its right and bottom edges.
+  const QRect linkRect = RectLtrb(335, 112, 425, 129);
+  help_.Create(linkRect, this, 1044);
+  help_.SetWindowText(QStringLiteral("ONLINE HELP"));
+  help_.format = kDtCenter | kDtSingleLine;
+  const QSize text = QFontMetrics(help_.Font()).size(Qt::TextSingleLine, help_.WindowText());
+  const int width = text.width() + 4;
+  help_.setGeometry(RectLtrb(linkRect.right() + 1 - width, linkRect.bottom() + 1 - text.height(),
+                             linkRect.right() + 1, linkRect.bottom() + 1));
+  help_.address = QString::fromLatin1(kOnlineManualAddress);
+
+  MakeLabel(muteLabel_, this, 1048, "MICROPHONE MUTE", RectLtrb(139, 168, 279, 191), 0x505050);
+  muteSync_ = CreateList(1049, RectLtrb(282, 165, 419, 188), kMuteSyncItems);
+  connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
+  ShowConnectState(false, 0);
+}
+
+void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QRect& rect) {
+  // Only the page decides which of the two is checked.
+  button.autoToggle = 0;
+  button.font = MakeUiFont();
+  button.Create(rect, this, id);
+  button.checkedImage.LoadPngResource(151);
+  button.uncheckedImage.LoadPngResource(150);
+  button.disabledImage.LoadPngResource(152);
+}
+
+void CTabViewUsb::SetChecked(CxCheckButton& button, int checked) {
+  if (button.checked == checked) return;
+  button.checked = checked;
+  button.update();
+}
+
+void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
+  if (muteSync_ == nullptr) return;
+  const uint32_t version = firmware >> 8;
+  if (connected) {
+    if (m_session.productId != kAnyFirmwareProductId) {
+      if (version < kSpeedFirmware || m_session.productId == kNoSpeedProductId) return;
+      if (version >= kMuteSyncFirmware) {
+        muteSync_->setEnabled(true);
+        muteSync_->setCurrentIndex(-1);
+        muteSync_->show();
+        muteLabel_.show();
+      }
+    }
+  } else {
+    muteSync_->setEnabled(false);
+    muteSync_->setCurrentIndex(-1);
+    muteSync_->hide();
+    muteLabel_.hide();
+  }
+  for (CxCheckButton* button : {&hiSpeed_, &fullSpeed_}) {
+    button->setEnabled(connected);
+    SetChecked(*button, 0);
+  }
+}
+
+bool CTabViewUsb::SpeedButtonsEnabled() const {
+  return muteSync_ != nullptr && hiSpeed_.isEnabled() && fullSpeed_.isEnabled();
+}
+
+void CTabViewUsb::ShowUsbSpeed(int value) {
+  SetChecked(hiSpeed_, value == 0 ? 1 : 0);
+  SetChecked(fullSpeed_, value == 1 ? 1 : 0);
+}
+
+bool CTabViewUsb::MuteSyncEnabled() const { return muteSync_ != nullptr && muteSync_->isEnabled(); }
+
+void CTabViewUsb::SelectMuteSyncIndex(int index) {
+  if (muteSync_ != nullptr) muteSync_->setCurrentIndex(index == 0 || index == 1 ? index : -1);
+}
+
+bool CTabViewUsb::event(QEvent* event) {
+  if (event->type() == WM_COMMAND) {
+    const auto id = static_cast<int>(static_cast<AppMessage*>(event)->wParam);
+    if (id == kHiSpeedId || id == kFullSpeedId) OnUsbSpeedClick(id);
+    return true;
+  }
+  if (event->type() == WM_RESTART_WAIT) {
+    OnRestartWait();
+    return true;
+  }
+  return PageFrame::event(event);
+}
+
+void CTabViewUsb::OnUsbSpeedClick(int id) {
+  const int wasHi = hiSpeed_.checked;
+  const int wasFull = fullSpeed_.checked;
+  const int value = id == kHiSpeedId ? 0 : 1;
+  if ((value == 0 ? wasHi : wasFull) == 1) return;
+  ShowUsbSpeed(value);
+
+  const int answer = app_.Boxes().Show(m_mainWindow, app_.m_productName, app_.LoadString(113),
+                                       BoxIcon::kWarning, BoxButtons::kOkCancelDefaultCancel);
+  if (answer != kAnswerOk) {
+    SetChecked(hiSpeed_, wasHi);
+    SetChecked(fullSpeed_, wasFull);
+    return;
+  }
+  if (Exchange(
+          CommandId::SetUsbSpeed,
+          [&](CommandParams& p) { SetField(p, fields::Value::value, static_cast<uint8_t>(value)); },
+          [](const CommandParams&) {}))
+    QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
+}
+
+void CTabViewUsb::OnRestartWait() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const int before = ProbeDevice(m_session.Backend());
+  const bool restarted = RunExchange(
+      m_session, CommandId::RestartDevice,
+      [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); }, [](const CommandParams&) {});
+  if (restarted) {
+    for (int i = 0; i < kSpeedProbeTries; ++i) {
+      // Keep the window painted; every other message, user input above
+      // all, waits until the device has gone.
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+      std::this_thread::sleep_for(std::chrono::milliseconds(kSpeedProbeIntervalMs));
+      if (ProbeDevice(m_session.Backend()) != before) {
+        QApplication::restoreOverrideCursor();
+        return;
+      }
+    }
+  }
+  QApplication::restoreOverrideCursor();
+  ReportCommError();
+}
+
+void CTabViewUsb::OnMuteSyncChange(int index) {
+  if (index < 0 || index > 1) return;
+  Exchange(
+      CommandId::SetMicMuteSync,
+      [&](CommandParams& p) {
+        SetField(p, fields::MicMuteSync::mode, kMuteSyncValues[index]);
+        SetField(p, fields::MicMuteSync::spare, uint8_t{0});
+      },
+      [](const CommandParams&) {});
+}
 
 }  // namespace tarvik

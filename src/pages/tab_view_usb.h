@@ -2,10 +2,20 @@
 // manual, and the microphone mute synchronisation.
 #pragma once
 
+#include "controls/x_check_button.h"
+#include "controls/x_static_hyper_link.h"
 #include "controls/x_static_label.h"
 #include "pages/page_frame.h"
 
+class QComboBox;
+
 namespace tarvik {
+
+// The online manual, the same for every language.
+inline constexpr const char* kOnlineManualAddress = "https://tarvik-configurator.example.org/manual/";
+
+inline constexpr int kSpeedProbeTries = 51;
+inline constexpr int kSpeedProbeIntervalMs = 100;
 
 class CTabViewUsb : public PageFrame {
   Q_OBJECT
@@ -15,12 +25,38 @@ class CTabViewUsb : public PageFrame {
 
   void ShowConnectState(bool connected, uint32_t firmware);
   bool SpeedButtonsEnabled() const;
+  // Checks HI-SPEED for 0, FULL-SPEED for 1, neither for anything else.
   void ShowUsbSpeed(int value);
   bool MuteSyncEnabled() const;
   void SelectMuteSyncIndex(int index);
 
+  void OnUsbSpeedClick(int id);
+  void OnRestartWait();
+  void OnMuteSyncChange(int index);
+
+  CxCheckButton& HiSpeedButton() { return hiSpeed_; }
+  CxCheckButton& FullSpeedButton() { return fullSpeed_; }
+  QComboBox* MuteSyncList() const { return muteSync_; }
+  const CxStaticLabel& MuteSyncLabel() const { return muteLabel_; }
+  const CxStaticHyperLink& HelpLink() const { return help_; }
+
  protected:
   void OnInitDialog() override;
+  bool event(QEvent* event) override;
+
+ private:
+  void CreateSpeedButton(CxCheckButton& button, int id, const QRect& rect);
+  void SetChecked(CxCheckButton& button, int checked);
+
+  CxStaticLabel function_;
+  CxStaticLabel modeLabel_;
+  CxCheckButton hiSpeed_;
+  CxCheckButton fullSpeed_;
+  CxStaticLabel hiSpeedLabel_;
+  CxStaticLabel fullSpeedLabel_;
+  CxStaticHyperLink help_;
+  CxStaticLabel muteLabel_;
+  QComboBox* muteSync_ = nullptr;
 };
 
 }  // namespace tarvik

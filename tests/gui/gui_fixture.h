@@ -13,6 +13,7 @@
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
 #include "app/window_messages.h"
+#include "received_steps.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 
@@ -79,6 +80,8 @@ class ConfiguratorOnStandIn : public ::testing::Test {
     device.Plug();
     Tick(11);
   }
+  std::vector<Step> Steps() const { return ReceivedSteps(device); }
+
   bool Connected() const { return app->m_deviceSession.connected && app->m_deviceSession.isOpen; }
   QString Caption() const { return window->windowTitle(); }
 

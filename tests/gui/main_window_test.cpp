@@ -2,7 +2,11 @@
 // page it holds.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QTest>
 
 #include "app/about_dlg.h"
@@ -85,6 +89,41 @@ TEST_F(MainWindow, ClosingTheWindowClosesTheSession) {
   window.reset();
   EXPECT_FALSE(app->m_deviceSession.isOpen);
   EXPECT_TRUE(testing::PumpUntil([&] { return device.OpenHandleCount() == 0; }, 2000));
+}
+
+// Runs `open` and, once a modal window or menu is up, hands it to `inspect`
+// and closes it.
+template <typename Open, typename Inspect>
+void WithPopup(Open open, Inspect inspect) {
+  bool seen = false;
+  QTimer::singleShot(50, [&] {
+    QWidget* popup = QApplication::activeModalWidget();
+    if (popup == nullptr) popup = QApplication::activePopupWidget();
+    if (popup == nullptr) return;
+    seen = true;
+    inspect(popup);
+    popup->close();
+  });
+  open();
+  EXPECT_TRUE(seen);
+}
+
+TEST_F(MainWindow, AboutEntryIsOnTheContextMenuAndOnF1InTheUsersLanguage) {
+  MakeWindow(0x0411);
+  window->show();
+  WithPopup([&] { QTest::keyClick(window.get(), Qt::Key_F1); },
+            [](QWidget* about) { EXPECT_EQ(about->windowTitle(), QStringLiteral("Tarvik Configuratorについて")); });
+  WithPopup(
+      [&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 200), window->mapToGlobal(QPoint(300, 200)));
+        QApplication::sendEvent(window.get(), &event);
+      },
+      [](QWidget* menu) {
+        const auto actions = menu->actions();
+        ASSERT_EQ(actions.size(), 1);
+        EXPECT_EQ(actions[0]->text(), QStringLiteral("Tarvik Configuratorについて(&A)"));
+      });
+  EXPECT_TRUE(window->isVisible());
 }
 
 TEST(AboutBox, ShowsNameVersionAndTextsOfTheLanguage) {

@@ -1,0 +1,50 @@
+#include "controls/x_check_button.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+
+#include "app/window_messages.h"
+
+namespace tarvik {
+
+CxCheckButton::CxCheckButton() {
+  connect(this, &QAbstractButton::clicked, this, &CxCheckButton::OnClicked);
+}
+
+bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
+  if (parent == nullptr) return false;
+  setParent(parent);
+  // The pictures cover the whole button; nothing is painted beneath them.
+  setAttribute(Qt::WA_NoSystemBackground, true);
+  setGeometry(rect);
+  setText(QString());
+  id_ = id;
+  setProperty("controlId", id);
+  show();
+  return true;
+}
+
+void CxCheckButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const CxImage& image = !isEnabled() ? disabledImage : checked == 1 ? checkedImage : uncheckedImage;
+  if (!image.IsNull()) {
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, image.Pixels());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  if (text().isEmpty()) return;
+  painter.setFont(font);
+  painter.setPen(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | (captionColor & 0xFFFFFFu))));
+  painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+}
+
+void CxCheckButton::OnClicked() {
+  if (autoToggle) {
+    checked = checked ? 0 : 1;
+    update();
+  }
+  if (QWidget* owner = parentWidget())
+    QCoreApplication::postEvent(owner, new AppMessage(WM_COMMAND, id_, 0));
+}
+
+}  // namespace tarvik
