@@ -66,10 +66,13 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
     QCoreApplication::removePostedEvents(&window, WM_START_MONITOR);
     window.show();
     const QString prefix = QString::fromLatin1(tag) + QLatin1Char('-');
-    Save(window, directory, prefix + "main-not-connected");
+    const char* pages[3] = {"audio-in", "audio-out", "usb"};
+    for (int i = 2; i >= 0; --i) {
+      window.SelectPage(i);
+      Save(window, directory, prefix + "main-not-connected-" + pages[i]);
+    }
     device.Plug();
     for (int i = 0; i < 11; ++i) window.OnMonitorTick();
-    const char* pages[3] = {"audio-in", "audio-out", "usb"};
     for (int i = 0; i < 3; ++i) {
       window.SelectPage(i);
       Save(window, directory, prefix + "main-connected-" + pages[i]);
@@ -88,6 +91,15 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
     gain->showPopup();
     Save(window, directory, prefix + "audio-in-gain-list-open", QApplication::activePopupWidget());
     gain->hidePopup();
+
+    // USB on firmware that has the microphone mute synchronisation.
+    device.Unplug();
+    window.OnDeviceNotify(255, 0);
+    device.SetFirmwareVersion("3.00");
+    device.Plug();
+    for (int i = 0; i < 11; ++i) window.OnMonitorTick();
+    window.SelectPage(2);
+    Save(window, directory, prefix + "usb-firmware-3.00");
     CAboutDlg about(app, &window);
     about.show();
     Save(about, directory, prefix + "about");

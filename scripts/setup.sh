@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+  libcli11-dev nlohmann-json3-dev
 )
 if [ "${1:-}" = bench ]; then
   packages+=(xvfb xauth dbus dbus-bin)

@@ -2,15 +2,14 @@
 // second, connects once it has stayed present for 11 ticks, checks the
 // firmware version, loads the pages' values, and recovers from failures.
 #include <QTimer>
-#include <cstring>
+#include <cstring>  // strnlen
 
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/firmware_version.h"
 #include "app/message_boxes.h"
-#include "app/session_exchange.h"
-#include "commands/operation_fields.h"
 #include "pages/gain_steps.h"
+#include "pages/settings_exchanges.h"
 
 namespace tarvik {
 namespace {
@@ -52,11 +51,7 @@ void CTarvik_ConfiguratorDlg::ConnectDevice() {
   m_session->connected = 1;
 
   char version[5] = {};
-  const bool read = RunExchange(
-      *m_session, CommandId::GetDeviceInfo,
-      [](CommandParams& p) { SetField(p, fields::DeviceInfo::item, INFO_FIRMWARE_VERSION); },
-      [&](const CommandParams& p) { std::memcpy(version, p.data + fields::DeviceInfo::text.offset, 4); });
-  if (!read) {
+  if (!ReadFirmwareVersion(*m_session, version)) {
     HandleCommunicationError();
     return;
   }
@@ -100,28 +95,18 @@ bool CTarvik_ConfiguratorDlg::LoadDeviceSettings() {
     return fail();
 
   int16_t gain = 0;
-  if (!RunExchange(
-          *m_session, CommandId::GetChannelGain,
-          [](CommandParams& p) { SetField(p, fields::ChannelGain::target, TARGET_OUTPUT); },
-          [&](const CommandParams& p) { gain = GetField(p, fields::ChannelGain::gain); }))
-    return fail();
+  if (!ReadOutputGain(*m_session, &gain)) return fail();
   m_audioOutPage.SelectVolumeIndex(GainStepIndex(gain));
 
   if (m_usbPage.SpeedButtonsEnabled()) {
     uint8_t speed = 0;
-    if (!RunExchange(
-            *m_session, CommandId::GetUsbSpeed, [](CommandParams&) {},
-            [&](const CommandParams& p) { speed = GetField(p, fields::Value::value); }))
-      return fail();
+    if (!ReadUsbSpeed(*m_session, &speed)) return fail();
     m_usbPage.ShowUsbSpeed(speed);
   }
 
   if (m_usbPage.MuteSyncEnabled()) {
     uint8_t mode = 0;
-    if (!RunExchange(
-            *m_session, CommandId::GetMicMuteSync, [](CommandParams&) {},
-            [&](const CommandParams& p) { mode = GetField(p, fields::MicMuteSync::mode); }))
-      return fail();
+    if (!ReadMicMuteSync(*m_session, &mode)) return fail();
     m_usbPage.SelectMuteSyncIndex(mode == 0 ? 0 : mode == 1 ? 1 : -1);
   }
   return true;

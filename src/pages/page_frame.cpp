@@ -45,6 +45,13 @@ void PageFrame::ReportCommError() {
   QCoreApplication::sendEvent(m_mainWindow, &message);
 }
 
+void PageFrame::MakeLabel(CxStaticLabel& label, int id, const char* caption, const QRect& rect,
+                          unsigned colour) {
+  label.Create(rect, this, id);
+  label.SetWindowText(QString::fromLatin1(caption));
+  label.textColor = colour;
+}
+
 QComboBox* PageFrame::CreateList(int id, const QRect& rect, const char* const* items, int count) {
   auto* list = new QComboBox(this);
   list->setProperty("controlId", id);

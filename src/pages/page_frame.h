@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/session_exchange.h"
 #include "controls/x_image.h"
+#include "controls/x_static_label.h"
 
 class QComboBox;
 
@@ -37,15 +37,10 @@ class PageFrame : public QWidget {
   virtual void OnInitDialog() = 0;
   void paintEvent(QPaintEvent* event) override;
 
-  // One device exchange; a failure is reported to the main window, which
-  // drops the connection, before this returns false.
-  template <typename Fill, typename Read>
-  bool Exchange(CommandId id, Fill&& fill, Read&& read) {
-    if (RunExchange(m_session, id, fill, read)) return true;
-    ReportCommError();
-    return false;
-  }
+  // Tells the main window that an exchange failed; it drops the connection.
   void ReportCommError();
+  // Creates `label` on the page with its caption and text colour.
+  void MakeLabel(CxStaticLabel& label, int id, const char* caption, const QRect& rect, unsigned colour);
 
   // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
   template <std::size_t N>

@@ -4,17 +4,15 @@
 
 #include "commands/operation_fields.h"
 #include "pages/gain_steps.h"
+#include "pages/settings_exchanges.h"
 
 namespace tarvik {
 
 CTabViewAudOut::CTabViewAudOut(CTarvik_ConfiguratorApp& app) : PageFrame(app, 147) {}
 
 void CTabViewAudOut::OnInitDialog() {
-  heading_.Create(RectLtrb(25, 13, 115, 36), this, 1035);
-  heading_.SetWindowText(QStringLiteral("L/R CHANNEL"));
-  volumeLabel_.Create(RectLtrb(139, 49, 249, 71), this, 1047);
-  volumeLabel_.SetWindowText(QStringLiteral("OUTPUT VOLUME"));
-  volumeLabel_.textColor = 0x505050;
+  MakeLabel(heading_, 1035, "L/R CHANNEL", RectLtrb(25, 13, 115, 36), 0x000000);
+  MakeLabel(volumeLabel_, 1047, "OUTPUT VOLUME", RectLtrb(139, 49, 249, 71), 0x505050);
   volume_ = CreateList(1019, RectLtrb(262, 46, 415, 69), kGainItems);
   connect(volume_, &QComboBox::activated, this, &CTabViewAudOut::OnOutputVolumeChange);
 }
@@ -31,13 +29,7 @@ void CTabViewAudOut::SelectVolumeIndex(int index) {
 
 void CTabViewAudOut::OnOutputVolumeChange(int index) {
   if (index < 0 || index >= 9) return;
-  Exchange(
-      CommandId::SetChannelGain,
-      [&](CommandParams& p) {
-        SetField(p, fields::ChannelGain::target, TARGET_OUTPUT);
-        SetField(p, fields::ChannelGain::gain, kGainSteps[index]);
-      },
-      [](const CommandParams&) {});
+  if (!WriteChannelGain(m_session, TARGET_OUTPUT, kGainSteps[index])) ReportCommError();
 }
 
 }  // namespace tarvik

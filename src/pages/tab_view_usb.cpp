@@ -3,14 +3,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
-#include <chrono>
-#include <thread>
 
 #include "app/configurator_app.h"
 #include "app/message_boxes.h"
 #include "app/window_messages.h"
-#include "commands/operation_fields.h"
 #include "controls/ui_font.h"
+#include "pages/device_features.h"
+#include "pages/settings_exchanges.h"
 
 namespace tarvik {
 namespace {
@@ -20,30 +19,21 @@ constexpr int kFullSpeedId = 1039;
 constexpr uint8_t kMuteSyncValues[2] = {0, 1};
 constexpr const char* kMuteSyncItems[2] = {"NO SYNC", "SYNC WITH PCs"};
 
-// Features by product and firmware (the letter of a version ignored).
-constexpr int kAnyFirmwareProductId = 0x402F;
-constexpr int kNoSpeedProductId = 0x4026;
-constexpr uint32_t kSpeedFirmware = 0x020003;     // 2.03, shifted right by 8
-constexpr uint32_t kMuteSyncFirmware = 0x030000;  // 3.00, shifted right by 8
-
-void MakeLabel(CxStaticLabel& label, QWidget* page, int id, const char* caption, const QRect& rect,
-               unsigned colour) {
-  label.Create(rect, page, id);
-  label.SetWindowText(QString::fromLatin1(caption));
-  label.textColor = colour;
-}
+// Keeps the window painted while the restart wait holds back every other
+// message, user input above all.
+void PaintOnly() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
 
 }  // namespace
 
 CTabViewUsb::CTabViewUsb(CTarvik_ConfiguratorApp& app) : PageFrame(app, 153) {}
 
 void CTabViewUsb::OnInitDialog() {
-  MakeLabel(function_, this, 1040, "FUNCTION", RectLtrb(25, 13, 115, 36), 0x000000);
-  MakeLabel(modeLabel_, this, 1041, "MODE", RectLtrb(139, 49, 189, 72), 0x505050);
+  MakeLabel(function_, 1040, "FUNCTION", RectLtrb(25, 13, 115, 36), 0x000000);
+  MakeLabel(modeLabel_, 1041, "MODE", RectLtrb(139, 49, 189, 72), 0x505050);
   CreateSpeedButton(hiSpeed_, kHiSpeedId, RectLtrb(282, 51, 297, 66));
   CreateSpeedButton(fullSpeed_, kFullSpeedId, RectLtrb(282, 85, 297, 100));
-  MakeLabel(hiSpeedLabel_, this, 1042, "HI-SPEED", RectLtrb(309, 49, 409, 64), 0x000000);
-  MakeLabel(fullSpeedLabel_, this, 1043, "FULL-SPEED", RectLtrb(309, 83, 409, 98), 0x000000);
+  MakeLabel(hiSpeedLabel_, 1042, "HI-SPEED", RectLtrb(309, 49, 409, 64), 0x000000);
+  MakeLabel(fullSpeedLabel_, 1043, "FULL-SPEED", RectLtrb(309, 83, 409, 98), 0x000000);
 
   // The link is fitted to its text, keeping its right and bottom edges.
   const QRect linkRect = RectLtrb(335, 112, 425, 129);
@@ -56,7 +46,7 @@ void CTabViewUsb::OnInitDialog() {
                              linkRect.right() + 1, linkRect.bottom() + 1));
   help_.address = QString::fromLatin1(kOnlineManualAddress);
 
-  MakeLabel(muteLabel_, this, 1048, "MICROPHONE MUTE", RectLtrb(139, 168, 279, 191), 0x505050);
+  MakeLabel(muteLabel_, 1048, "MICROPHONE MUTE", RectLtrb(139, 168, 279, 191), 0x505050);
   muteSync_ = CreateList(1049, RectLtrb(282, 165, 419, 188), kMuteSyncItems);
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
   ShowConnectState(false, 0);
@@ -80,11 +70,11 @@ void CTabViewUsb::SetChecked(CxCheckButton& button, int checked) {
 
 void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
   if (muteSync_ == nullptr) return;
-  const uint32_t version = firmware >> 8;
   if (connected) {
-    if (m_session.productId != kAnyFirmwareProductId) {
-      if (version < kSpeedFirmware || m_session.productId == kNoSpeedProductId) return;
-      if (version >= kMuteSyncFirmware) {
+    const DeviceFeatures features = FeaturesOf(m_session.productId, firmware);
+    if (m_session.productId != 0x402F) {
+      if (!features.usbSpeed) return;  // the page stays as it is
+      if (features.micMuteSync) {
         muteSync_->setEnabled(true);
         muteSync_->setCurrentIndex(-1);
         muteSync_->show();
@@ -145,44 +135,24 @@ void CTabViewUsb::OnUsbSpeedClick(int id) {
     SetChecked(fullSpeed_, wasFull);
     return;
   }
-  if (Exchange(
-          CommandId::SetUsbSpeed,
-          [&](CommandParams& p) { SetField(p, fields::Value::value, static_cast<uint8_t>(value)); },
-          [](const CommandParams&) {}))
-    QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
+  if (!WriteUsbSpeed(m_session, static_cast<uint8_t>(value))) {
+    ReportCommError();
+    return;
+  }
+  QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
 }
 
 void CTabViewUsb::OnRestartWait() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const int before = ProbeDevice(m_session.Backend());
-  const bool restarted = RunExchange(
-      m_session, CommandId::RestartDevice,
-      [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); }, [](const CommandParams&) {});
-  if (restarted) {
-    for (int i = 0; i < kSpeedProbeTries; ++i) {
-      // Keep the window painted; every other message, user input above
-      // all, waits until the device has gone.
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-      std::this_thread::sleep_for(std::chrono::milliseconds(kSpeedProbeIntervalMs));
-      if (ProbeDevice(m_session.Backend()) != before) {
-        QApplication::restoreOverrideCursor();
-        return;
-      }
-    }
-  }
+  const bool gone = RestartAndWait(m_session, &PaintOnly);
   QApplication::restoreOverrideCursor();
-  ReportCommError();
+  // After a restart the link reports the lost device to the main window.
+  if (!gone) ReportCommError();
 }
 
 void CTabViewUsb::OnMuteSyncChange(int index) {
   if (index < 0 || index > 1) return;
-  Exchange(
-      CommandId::SetMicMuteSync,
-      [&](CommandParams& p) {
-        SetField(p, fields::MicMuteSync::mode, kMuteSyncValues[index]);
-        SetField(p, fields::MicMuteSync::spare, uint8_t{0});
-      },
-      [](const CommandParams&) {});
+  if (!WriteMicMuteSync(m_session, kMuteSyncValues[index])) ReportCommError();
 }
 
 }  // namespace tarvik

@@ -14,9 +14,6 @@ namespace tarvik {
 // The online manual, the same for every language.
 inline constexpr const char* kOnlineManualAddress = "https://tarvik-configurator.example.org/manual/";
 
-inline constexpr int kSpeedProbeTries = 51;
-inline constexpr int kSpeedProbeIntervalMs = 100;
-
 class CTabViewUsb : public PageFrame {
   Q_OBJECT
 

@@ -1,0 +1,73 @@
+#include "device_connection.h"
+
+#include <chrono>
+#include <thread>
+
+#include "exit_codes.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_device.h"
+#include "trace_backend.h"
+
+namespace tarvik::ctl {
+
+const char* const kUdevRuleFix =
+    "install the tarvik-configurator package, or add the rule yourself:\n"
+    "  echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"2f3a\", "
+    "ATTRS{idProduct}==\"4021|4022|4026|402f\", TAG+=\"uaccess\"' "
+    "| sudo tee /etc/udev/rules.d/70-tarvik.rules\n"
+    "  sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw\n"
+    "then unplug the Tarvik and plug it in again.";
+
+DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
+
+DeviceConnection::~DeviceConnection() {
+  if (session_) session_->Close();
+}
+
+int DeviceConnection::Open() {
+  if (lock_.Acquire(context_.lockDirectory) == SingleInstanceLock::Result::kAlreadyHeld)
+    return Fail(context_, kExitBusy,
+                "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it and try again");
+  if (context_.simulate) {
+    standIn_ = std::make_unique<sim::SimDevice>();
+    backend_ = &sim::DefaultSimBackend();
+  } else {
+    backend_ = context_.systemBackend != nullptr ? context_.systemBackend : &SystemHidBackend();
+  }
+  if (context_.trace) {
+    trace_ = std::make_unique<TraceBackend>(*backend_, context_.err);
+    backend_ = trace_.get();
+  }
+  session_ = std::make_unique<CHidDevCommApp>(*backend_);
+  const int probe = ProbeDevice(*backend_);
+  if (probe == 1 && session_->Open()) return kExitOk;
+  return Explain(probe);
+}
+
+int DeviceConnection::Explain(int probe) {
+  // A Tarvik the user may not open looks absent to the probe: find it.
+  bool unopenable = false;
+  for (const std::string& id : backend_->ListInterfaces()) {
+    HidIdentity identity;
+    if (!backend_->ReadIdentity(id, &identity) || identity.vendorId != kTarvikVendorId) continue;
+    if (!backend_->OpenInterface(id)) unopenable = true;
+  }
+  if (unopenable)
+    return Fail(context_, kExitPermission,
+                std::string("a Tarvik is attached but this user may not open it; ") + kUdevRuleFix);
+  if (probe == 2)
+    return Fail(context_, kExitNotFound, "the Tarvik is restarting (product ID 0x4022); try again in a moment");
+  return Fail(context_, kExitNotFound, "no Tarvik attached");
+}
+
+int DeviceConnection::Reopen(int timeoutMs) {
+  session_->Close();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ProbeDevice(*backend_) == 1 && session_->Open()) return kExitOk;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return Fail(context_, kExitNotFound, "the Tarvik did not come back after its restart");
+}
+
+}  // namespace tarvik::ctl

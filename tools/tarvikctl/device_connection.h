@@ -1,0 +1,50 @@
+// Opens the Tarvik for one tarvikctl command: takes the per-session lock the
+// configurator also takes, picks the hardware or the stand-in device, adds
+// the report trace when asked, and opens the device session. Failures come
+// back as the exit code of their kind, already explained on the error stream.
+#pragma once
+
+#include <memory>
+
+#include "app/single_instance_lock.h"
+#include "ctl_context.h"
+#include "link/hid_dev_comm_app.h"
+
+namespace tarvik::sim {
+class SimDevice;
+}
+
+namespace tarvik::ctl {
+
+class TraceBackend;
+
+// The command that installs the udev rule that lets the logged-in user open
+// the Tarvik.
+extern const char* const kUdevRuleFix;
+
+class DeviceConnection {
+ public:
+  explicit DeviceConnection(Context& context);
+  ~DeviceConnection();
+
+  // 0 when the session is open; otherwise an exit code.
+  int Open();
+  // Closes the session and opens it again once the device is back (after a
+  // restart); waits up to `timeoutMs`.
+  int Reopen(int timeoutMs);
+
+  CHidDevCommApp& Session() { return *session_; }
+  HidBackend& Backend() { return *backend_; }
+
+ private:
+  int Explain(int probe);
+
+  Context& context_;
+  SingleInstanceLock lock_;
+  std::unique_ptr<sim::SimDevice> standIn_;
+  std::unique_ptr<TraceBackend> trace_;
+  HidBackend* backend_ = nullptr;
+  std::unique_ptr<CHidDevCommApp> session_;
+};
+
+}  // namespace tarvik::ctl

@@ -1,0 +1,16 @@
+// tarvikctl's exit codes, one per kind of outcome a script may want to tell
+// apart (the numbers follow the BSD sysexits convention).
+#pragma once
+
+namespace tarvik::ctl {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;        // the device refused or the operation failed
+inline constexpr int kExitUsage = 64;        // bad command line
+inline constexpr int kExitNoInput = 66;      // a file to read is missing or unusable
+inline constexpr int kExitNotFound = 69;     // no Tarvik attached
+inline constexpr int kExitCannotWrite = 73;  // a file to write cannot be made
+inline constexpr int kExitBusy = 75;         // another program is using the Tarvik
+inline constexpr int kExitPermission = 77;   // a Tarvik is attached but may not be opened
+
+}  // namespace tarvik::ctl

@@ -1,0 +1,146 @@
+#include "firmware_command.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+
+#include "commands/operation_fields.h"
+#include "device_connection.h"
+#include "exit_codes.h"
+#include "link/firm_file.h"
+#include "link/link_errors.h"
+#include "value_text.h"
+
+namespace tarvik::ctl {
+namespace {
+
+constexpr std::size_t kMaxFileSize = 64u << 20;  // larger than any image the device takes
+constexpr int kMaxTargets = 8;
+
+// The progress callback is a plain function: it reaches the output through
+// this pointer, set for the one transfer that runs at a time.
+Context* g_progressContext = nullptr;
+int g_lastPercent = -1;
+
+void ShowProgress(int percent, int) {
+  Context* context = g_progressContext;
+  if (context == nullptr || percent == g_lastPercent || context->json) return;
+  g_lastPercent = percent;
+  if (context->terminal) {
+    const int filled = percent / 5;
+    context->out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+                 << std::string(static_cast<std::size_t>(20 - filled), ' ') << "] " << percent << "%" << std::flush;
+    if (percent >= 100) context->out << '\n';
+  } else {
+    context->out << percent << "%\n" << std::flush;
+  }
+}
+
+int ReadFile(Context& context, const std::string& path, std::vector<uint8_t>* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(context, kExitNoInput, "cannot read " + path);
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || static_cast<std::size_t>(size) > kMaxFileSize) return Fail(context, kExitNoInput, path + " is too large to be firmware");
+  in.seekg(0);
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return kExitOk;
+}
+
+
+void Describe(Context& context, const nlohmann::json& about) {
+  if (context.json) return;
+  for (const auto& [name, value] : about.items())
+    context.out << name << ": " << (value.is_string() ? value.get<std::string>() : value.dump()) << '\n';
+}
+
+int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::json about) {
+  DeviceConnection connection(context);
+  if (const int code = connection.Open()) return code;
+  CHidDevCommApp& session = connection.Session();
+  g_progressContext = &context;
+  g_lastPercent = -1;
+  int result;
+  {
+    std::lock_guard<std::recursive_mutex> guard(session.lock);
+    session.params = params;
+    result = session.Execute(ToInt(id));
+  }
+  g_progressContext = nullptr;
+  if (context.terminal && g_lastPercent >= 0 && g_lastPercent < 100) context.out << '\n';
+  about["result"] = LinkErrorName(result);
+  if (context.json)
+    context.out << about.dump(2) << '\n';
+  else
+    context.out << "result: " << LinkErrorName(result) << '\n';
+  return result == LINK_OK ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+int UpdateFirmwarePackage(Context& context, const std::string& path, const std::vector<std::string>& targets) {
+  if (targets.empty() || targets.size() > kMaxTargets)
+    return Fail(context, kExitUsage, "give 1 to 8 targets with --target");
+  uint8_t targetBytes[kMaxTargets] = {};
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const std::optional<long long> t = ParseInteger(targets[i], 0, 0xFF);
+    if (!t) return Fail(context, kExitUsage, "target '" + targets[i] + "' must be 0 to 255");
+    targetBytes[i] = static_cast<uint8_t>(*t);
+  }
+  std::vector<uint8_t> file;
+  if (const int code = ReadFile(context, path, &file)) return code;
+  CFirmFile check;
+  if (check.LoadFirmwareImage(file.data(), file.size()) != 0)
+    return Fail(context, kExitNoInput, path + " is not a firmware package");
+  uint32_t payload = 0;
+  uint16_t crc = 0;
+  check.GetImage(&payload, &crc);
+  nlohmann::json about = {{"schemaVersion", 1},
+                          {"file", path},
+                          {"type", "firmware package"},
+                          {"version", Hex(check.ImageVersion(), 4)},
+                          {"payloadBytes", payload},
+                          {"crc", HexNumber(crc, 4)},
+                          {"targets", targets}};
+  Describe(context, about);
+  if (!Confirm(context, "Program this package into the Tarvik?")) return Fail(context, kExitFailed, "not programmed");
+
+  using F = fields::UpdateFirmware;
+  CommandParams params;
+  SetField(params, F::image, static_cast<const uint8_t*>(file.data()));
+  SetField(params, F::imageSize, static_cast<uint32_t>(file.size()));
+  std::copy_n(targetBytes, kMaxTargets, params.data + F::targets.offset);
+  SetField(params, F::targetCount, static_cast<uint32_t>(targets.size()));
+  SetField(params, F::progress, &ShowProgress);
+  return Transfer(context, CommandId::UpdateFirmware, params, about);
+}
+
+int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
+  std::vector<uint8_t> file;
+  if (const int code = ReadFile(context, path, &file)) return code;
+  CFirmFile check;
+  const int loaded = check.LoadSectionImage(file.data(), file.size());
+  if (loaded == CFirmFile::kSealBroken) return Fail(context, kExitNoInput, path + ": its seal does not match its contents");
+  if (loaded != 0) return Fail(context, kExitNoInput, path + " is not a section image");
+  uint32_t size = 0;
+  uint16_t crc = 0;
+  check.GetImage(&size, &crc);
+  nlohmann::json about = {{"schemaVersion", 1},
+                          {"file", path},
+                          {"type", "section image, layout " + std::to_string(check.GetType())},
+                          {"version", Hex(check.ImageVersion(), 4)},
+                          {"bytes", size},
+                          {"crc", HexNumber(crc, 4)}};
+  Describe(context, about);
+  if (!Confirm(context, "Write this section image into the Tarvik?")) return Fail(context, kExitFailed, "not written");
+
+  using F = fields::UpdateFirmwareSection;
+  CommandParams params;
+  SetField(params, F::image, static_cast<const uint8_t*>(file.data()));
+  SetField(params, F::imageSize, static_cast<uint32_t>(file.size()));
+  SetField(params, F::progress, &ShowProgress);
+  return Transfer(context, CommandId::UpdateFirmwareSection, params, about);
+}
+
+}  // namespace tarvik::ctl
