@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev
+  dpkg-dev appstream desktop-file-utils
 )
 if [ "${1:-}" = bench ]; then
   packages+=(xvfb xauth dbus dbus-bin)

@@ -236,6 +236,14 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
 
   // A swallowed request has no after-effects: the device stays where it is.
   if (applied.kind == FaultKind::NoReply) return;
+  if (applied.kind == FaultKind::Unplug) {
+    ScheduleAtLocked(Clock::now(), [this] { Unplug(); });
+    return;
+  }
+  if (applied.kind == FaultKind::DropOff) {
+    ScheduleAtLocked(Clock::now(), [this, offlineMs = applied.delayMs] { DropOff(offlineMs, 0); });
+    return;
+  }
   std::vector<Report> reports = CutReply(EncodeMessage(reply));
   Clock::time_point sentAt;
   if (applied.kind == FaultKind::SplitReply) {

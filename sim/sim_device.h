@@ -29,6 +29,8 @@ enum class FaultKind {
   StatusFE,      // reply status byte 0xFE (a success)
   FailedWrite,   // the host's write of the request's first report fails
   SplitReply,    // reply fragments arrive separately, `delayMs` apart
+  Unplug,        // the device leaves the bus instead of answering, until Plug
+  DropOff,       // the device leaves instead of answering and is back after `delayMs`
 };
 
 struct Fault {

@@ -38,7 +38,7 @@ AppEnvironment SystemEnvironment() {
 }
 
 CTarvik_ConfiguratorApp::CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment)
-    : m_deviceSession(backend), environment_(std::move(environment)) {
+    : m_deviceSession(backend, environment.replyWaitCapMs), environment_(std::move(environment)) {
   if (environment_.boxes == nullptr) environment_.boxes = &SystemMessageBoxes();
   m_deviceSession.SetNotifyCallback(&PostDeviceNotify);
 }

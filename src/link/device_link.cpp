@@ -9,7 +9,7 @@
 
 namespace tarvik {
 
-DeviceLink::DeviceLink(HidBackend& backend) : device_(backend) {
+DeviceLink::DeviceLink(HidBackend& backend, int waitCapMs) : device_(backend), waitCapMs_(waitCapMs) {
   for (auto& buffer : storage_) buffer = std::make_unique<uint8_t[]>(kReplyBufferSize);
   assembly_ = storage_[0].get();
   ready_ = storage_[1].get();
@@ -47,7 +47,7 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
 
   {
     std::unique_lock<std::mutex> guard(eventMutex_);
-    if (!eventCv_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+    if (!eventCv_.wait_for(guard, std::chrono::milliseconds(CappedWait(timeoutMs)),
                            [this] { return replySignalled_; }))
       return LINK_ERR_TIMEOUT;
     if (stopFlag_.load()) return LINK_ERR_STOPPED;
@@ -83,7 +83,7 @@ void DeviceLink::KeepNotice(const uint8_t* payload) {
 
 int DeviceLink::WaitForNotice(int timeoutMs) {
   std::unique_lock<std::mutex> guard(eventMutex_);
-  if (!eventCv_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+  if (!eventCv_.wait_for(guard, std::chrono::milliseconds(CappedWait(timeoutMs)),
                          [this] { return noticeCount_ != noticeMark_ || stopFlag_.load() != 0; }))
     return LINK_ERR_TIMEOUT;
   if (noticeCount_ == noticeMark_) return LINK_ERR_STOPPED;

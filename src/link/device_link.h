@@ -23,7 +23,10 @@ class DeviceLink {
   static constexpr std::size_t kStreamBufferSize = 131070;
   static constexpr int kWriteTimeoutMs = 500;
 
-  explicit DeviceLink(HidBackend& backend = SystemHidBackend());
+  // `waitCapMs` > 0 shortens every reply and notice wait to at most that
+  // long, so tests and fuzzing can run through time-outs quickly; the
+  // program never sets it.
+  explicit DeviceLink(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0);
   ~DeviceLink();
   DeviceLink(const DeviceLink&) = delete;
   DeviceLink& operator=(const DeviceLink&) = delete;
@@ -58,6 +61,8 @@ class DeviceLink {
   bool Stopped() const { return stopFlag_.load() != 0; }
 
  private:
+  int CappedWait(int timeoutMs) const { return waitCapMs_ > 0 && waitCapMs_ < timeoutMs ? waitCapMs_ : timeoutMs; }
+
   void ReceiveLoop();
   void CompleteReply(bool notice);  // hands the assembled reply to the sender
   void KeepNotice(const uint8_t* payload);
@@ -80,6 +85,7 @@ class DeviceLink {
   bool replySignalled_ = false;
   bool replyPending_ = false;  // ready_ holds a reply the sender has not taken
   uint64_t noticeCount_ = 0;  // completion notices received
+  const int waitCapMs_;
   uint64_t noticeMark_ = 0;   // noticeCount_ when the latest Send began
   uint8_t notice_[kReportSize] = {};
 

@@ -26,7 +26,10 @@ int ProbeDevice(HidBackend& backend = SystemHidBackend());
 
 class CHidDevCommApp {
  public:
-  explicit CHidDevCommApp(HidBackend& backend = SystemHidBackend()) : backend_(&backend) {}
+  // `waitCapMs` > 0 shortens every reply wait of the links this session
+  // opens (see DeviceLink); for tests and fuzzing only.
+  explicit CHidDevCommApp(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0)
+      : backend_(&backend), waitCapMs_(waitCapMs) {}
   virtual ~CHidDevCommApp();
   CHidDevCommApp(const CHidDevCommApp&) = delete;
   CHidDevCommApp& operator=(const CHidDevCommApp&) = delete;
@@ -62,6 +65,7 @@ class CHidDevCommApp {
   bool CopyFromSecondSet(CommandId read, CommandId write);
 
   HidBackend* backend_;
+  int waitCapMs_;
   NotifyCallback notifyCallback_ = nullptr;
 };
 

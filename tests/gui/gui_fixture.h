@@ -51,17 +51,18 @@ bool PumpUntil(Predicate done, int ms = 5000) {
 }
 
 class ConfiguratorOnStandIn : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     device.Unplug();  // plugged in by each test when it wants the device there
     MakeWindow(0x0409);
   }
   void TearDown() override { CloseWindow(); }
 
-  void MakeWindow(uint32_t lcid) {
+  // `replyWaitCapMs` > 0 shortens every reply wait, for runs through faults.
+  void MakeWindow(uint32_t lcid, int replyWaitCapMs = 0) {
     CloseWindow();
     app = std::make_unique<CTarvik_ConfiguratorApp>(sim::DefaultSimBackend(),
-                                                    AppEnvironment{lcid, std::string(), &boxes});
+                                                    AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs});
     app->PrepareInstance();
     window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
     // The test drives the monitor's ticks itself.
