@@ -119,7 +119,9 @@ bool SimDevice::Core::Read(HandleState* handle, std::span<uint8_t> report, int t
     readCv.wait(lock, ready);
   else if (!readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
     return false;
-  if (handle->aborted || !LiveLocked(handle)) return false;
+  // As with hidraw, reports that arrived before the device left can still
+  // be read; only an empty queue on a gone device fails.
+  if (handle->aborted || handle->queue.empty()) return false;
   const Report data = handle->queue.front();
   handle->queue.pop_front();
   report[0] = 0;  // unnumbered reports

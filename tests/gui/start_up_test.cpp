@@ -131,6 +131,34 @@ TEST_F(SingleInstance, NeverFollowsALinkAndRunsWithoutALockWhenItCannotMakeOne) 
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(SingleInstance, LockDirectoryMustBeTheUsersOwnAndPrivate) {
+  // The runtime directory is used only when nobody else may write to it.
+  const std::string runtime = directory + "/runtime";
+  ASSERT_EQ(mkdir(runtime.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(runtime.c_str(), 0777), 0);
+  const std::string savedRuntime = getenv("XDG_RUNTIME_DIR") ? getenv("XDG_RUNTIME_DIR") : "";
+  const std::string savedTmp = getenv("TMPDIR") ? getenv("TMPDIR") : "";
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  setenv("TMPDIR", directory.c_str(), 1);
+  const std::string own = directory + "/tarvik-configurator-" + std::to_string(geteuid());
+  EXPECT_EQ(DefaultLockDirectory(), own);  // the private fallback instead
+  struct stat info {};
+  ASSERT_EQ(lstat(own.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+  // A fallback somebody else prepared (here: open to all, or a link) is refused.
+  ASSERT_EQ(chmod(own.c_str(), 0777), 0);
+  EXPECT_EQ(DefaultLockDirectory(), "");
+  ASSERT_EQ(rmdir(own.c_str()), 0);
+  ASSERT_EQ(symlink(runtime.c_str(), own.c_str()), 0);
+  EXPECT_EQ(DefaultLockDirectory(), "");
+
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
+  EXPECT_EQ(DefaultLockDirectory(), runtime);
+  savedRuntime.empty() ? unsetenv("XDG_RUNTIME_DIR") : setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  savedTmp.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", savedTmp.c_str(), 1);
+}
+
 TEST_F(SingleInstance, SecondCopyShowsTheBoxAndEndsWithCodeTwo) {
   SingleInstanceLock first;
   ASSERT_EQ(first.Acquire(directory), SingleInstanceLock::Result::kAcquired);
