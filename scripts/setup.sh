@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev
   dpkg-dev appstream desktop-file-utils
+  libfuse3-dev fuse3
 )
 if [ "${1:-}" = bench ]; then
   packages+=(xvfb xauth dbus dbus-bin)

@@ -9,7 +9,7 @@ jobs=$(nproc)
 
 "$root/scripts/build.sh" "$root/build/tsan" -DTARVIK_SANITIZE=thread -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --no-tests=error --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -R '^(DeviceLink|Session|OperationTemplate|ApplyInputModes|FirmwareTransfer|Sim)'
+  ctest --no-tests=error --test-dir "$root/build/tsan" -j "$jobs" --output-on-failure -R '^(DeviceLink|Session|OperationTemplate|ApplyInputModes|FirmwareTransfer|Sim|Fuse)'
 
 "$root/scripts/build.sh" "$root/build/asan" -DTARVIK_SANITIZE=address -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
 ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
