@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the link and session tests under
 # ThreadSanitizer, the whole suite under AddressSanitizer with
-# UndefinedBehaviorSanitizer, and the whole suite in the normal build last.
+# UndefinedBehaviorSanitizer, each fuzz target for a minute, and the whole
+# suite in the normal build last.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -14,6 +15,9 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 "$root/scripts/build.sh" "$root/build/asan" -DTARVIK_SANITIZE=address -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
 ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
   ctest --no-tests=error --test-dir "$root/build/asan" -j "$jobs" --output-on-failure
+
+# Each fuzz target for a minute on its seed corpus, with ASan and UBSan.
+"$root/scripts/fuzz.sh" 60
 
 "$root/scripts/build.sh" "$root/build/release" -DTARVIK_SANITIZE= -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=ON
 ctest --no-tests=error --test-dir "$root/build/release" -j "$jobs" --output-on-failure
