@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -17,7 +19,12 @@
 #include "../fuzz/fuzz_images.h"
 #include "../fuzz/reassembly_check.h"
 #include "../fuzz/scripted_device.h"
+#include "commands/command_id.h"
+#include "commands/operation_fields.h"
+#include "link/hid_dev_comm_app.h"
 #include "link/link_errors.h"
+#include "link/report_framing.h"
+#include "test_support.h"
 
 namespace tarvik::testing {
 namespace {
@@ -76,6 +83,47 @@ TEST(FuzzRegression, OperationRepliesRunThroughTheSession) {
       EXPECT_EQ(result, LINK_OK) << LinkErrorName(result);
     }
   }
+}
+
+// A raw message answered by a completion notice gets the notice's 63 bytes
+// and no more, though the notice's length field names 300: the rest of the
+// reply buffer holds an older message (here block reads of 0xAB bytes).
+TEST(FuzzRegression, RawMessageAnsweredByNoticeGetsOnlyTheNotice) {
+  fuzzing::ScriptedBackend backend;
+  CHidDevCommApp session(backend, /*waitCapMs=*/250);
+  ASSERT_TRUE(session.Open());
+  const std::shared_ptr<fuzzing::ScriptedChannel> channel = backend.Channel();
+  std::lock_guard<std::recursive_mutex> guard(session.lock);
+
+  std::vector<uint8_t> reply(kHeaderSize + 6 + 300, 0xAB);
+  EncodeHeader(reply.data(), kKindReadReply, 0x0800, 0, 0, 6 + 300);
+  std::vector<fuzzing::ReplyGroup> blockReply(1);
+  for (const Report& report : ReplyReports(reply)) blockReply[0].runs.push_back({report, 1});
+  std::vector<uint8_t> block(300);
+  // Three times, so every buffer the link rotates through has held one.
+  for (int i = 0; i < 3; ++i) {
+    channel->Load(&blockReply);
+    session.params = {};
+    SetField(session.params, fields::Block::count, uint16_t{300});
+    SetField(session.params, fields::Block::buffer, block.data());
+    ASSERT_EQ(session.Execute(ToInt(CommandId::GetCmd0800)), LINK_OK);
+    channel->Quiesce();
+  }
+
+  Report notice = MakeReport(kMarkerNotify, {kNoticeCompletion, 0, 0, 0, 0, 0, 300 & 0xFF, 300 >> 8});
+  std::vector<fuzzing::ReplyGroup> noticeReply(1);
+  noticeReply[0].runs.push_back({notice, 1});
+  channel->Load(&noticeReply);
+  std::vector<uint8_t> message(kHeaderSize + 300, 0);
+  EncodeHeader(message.data(), kKindWrite, 0x0001, 0, 0, 0);
+  session.params = {};
+  SetField(session.params, fields::RawMessage::message, message.data());
+  SetField(session.params, fields::RawMessage::size, uint32_t{kHeaderSize + 300});
+  ASSERT_EQ(session.Execute(ToInt(CommandId::SendRawMessage)), LINK_OK);
+  channel->Quiesce();
+
+  EXPECT_TRUE(std::equal(notice.begin() + 1, notice.end(), message.begin()));
+  EXPECT_EQ(std::count(message.begin() + kReportPayloadSize, message.end(), 0xAB), 0);
 }
 
 }  // namespace

@@ -18,6 +18,14 @@
 namespace tarvik {
 namespace {
 
+// AddressSanitizer holds freed memory back in quarantine, so resident
+// memory says nothing there; LeakSanitizer checks that build instead.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryMeasurable = false;
+#else
+constexpr bool kMemoryMeasurable = true;
+#endif
+
 int ThreadCount() {
   int count = 0;
   if (DIR* tasks = opendir("/proc/self/task")) {
@@ -91,7 +99,7 @@ TEST_F(Soak, HundredThousandExchangesAmidNotificationsAndStreamMessages) {
   EXPECT_TRUE(testing::Eventually([&] { return g_streamMessages.load() == streamsSent.load(); }));
   EXPECT_GT(notificationsSent.load(), 100);
   // Buffers are allocated once: the second 90 % of the run needs no more memory.
-  EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  if (kMemoryMeasurable) EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
 }
 
 TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
@@ -116,7 +124,7 @@ TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
     device.Plug();
   }
   EXPECT_EQ(ThreadCount(), threadsAtStart);
-  EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  if (kMemoryMeasurable) EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
   for (const auto& [code, value] : testing::NotifyRecorder::Instance().Calls()) EXPECT_EQ(code, NOTIFY_LINK_LOST);
 }
 
