@@ -85,7 +85,9 @@ int SendRawMessage(DeviceLink& link, const OperationRow& row, CommandParams* par
   const int result = link.Send(request, length, static_cast<int>(row.timeoutMs));
   if (result != LINK_OK) return result;
   const uint8_t* reply = link.ReplyBuffer();
-  const std::size_t replySize = kHeaderSize + DecodeHeader(reply).length;
+  // A completion notice in the reply's place has only its own bytes, whatever
+  // its length field says; past them lie an older message's.
+  const std::size_t replySize = std::min<std::size_t>(kHeaderSize + DecodeHeader(reply).length, link.ReplySize());
   std::memcpy(message, reply, std::min<std::size_t>(size, replySize));
   return LINK_OK;
 }

@@ -52,6 +52,7 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
       return LINK_ERR_TIMEOUT;
     if (stopFlag_.load()) return LINK_ERR_STOPPED;
     std::swap(ready_, replyBuffer_);
+    replySize_ = readySize_;
     replyPending_ = false;
     // Keep the event set, as a manual-reset event stays set until the next
     // Send; the buffer it stands for has been taken.
@@ -62,22 +63,23 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
   return LINK_ERR_DEVICE_STATUS;
 }
 
-void DeviceLink::CompleteReply(bool notice) {
+void DeviceLink::CompleteReply(std::size_t size, const uint8_t* notice) {
   std::lock_guard<std::mutex> guard(eventMutex_);
+  // Keeping the notice and handing it on as the reply is one step: a
+  // WaitForNotice woken in between could start the next request, whose Send
+  // would then take this notice for its reply.
+  if (notice) {
+    std::memcpy(notice_, notice, kReportPayloadSize);
+    ++noticeCount_;
+  }
   // A notice right behind a reply must not take that reply's place before the
   // sender has it; the notice stays in its own slot for WaitForNotice.
   if (!(notice && replyPending_)) {
     std::swap(assembly_, ready_);
+    readySize_ = size;
     replyPending_ = true;
   }
   replySignalled_ = true;
-  eventCv_.notify_all();
-}
-
-void DeviceLink::KeepNotice(const uint8_t* payload) {
-  std::lock_guard<std::mutex> guard(eventMutex_);
-  std::memcpy(notice_, payload, kReportPayloadSize);
-  ++noticeCount_;
   eventCv_.notify_all();
 }
 
@@ -88,6 +90,7 @@ int DeviceLink::WaitForNotice(int timeoutMs) {
     return LINK_ERR_TIMEOUT;
   if (noticeCount_ == noticeMark_) return LINK_ERR_STOPPED;
   std::memcpy(replyBuffer_, notice_, kReportPayloadSize);
+  replySize_ = kReportPayloadSize;
   noticeMark_ = noticeCount_;
   return LINK_OK;
 }
@@ -114,7 +117,8 @@ void DeviceLink::ReceiveLoop() {
     }
     switch (report[0] >> 4) {
       case 0x8:
-        if (replies.Feed(report, assembly_) == Reassembler::Result::Complete) CompleteReply(false);
+        if (replies.Feed(report, assembly_) == Reassembler::Result::Complete)
+          CompleteReply(replies.MessageSize(), nullptr);
         break;
       case 0x9: {
         Notification notification;
@@ -124,8 +128,7 @@ void DeviceLink::ReceiveLoop() {
           // would otherwise complete with the notice inside it.
           replies.Reset();
           std::memcpy(assembly_, report + 1, kReportPayloadSize);
-          KeepNotice(report + 1);
-          CompleteReply(true);
+          CompleteReply(kReportPayloadSize, report + 1);
         } else {
           std::memcpy(notifyBuffer_, report + 1, kReportPayloadSize);
           NotifyCallback notify = notifyCallback_.load();

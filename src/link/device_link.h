@@ -48,6 +48,9 @@ class DeviceLink {
 
   uint8_t* RequestBuffer() { return requestBuffer_.get(); }
   const uint8_t* ReplyBuffer() const { return replyBuffer_; }
+  // Bytes of ReplyBuffer() that came with the latest completion: a reply's
+  // header and payload, or the payload of a completion notice.
+  std::size_t ReplySize() const { return replySize_; }
 
   int LastStatus() const { return lastStatus_; }
   // Time-out of the latest Send, for diagnostics and tests.
@@ -64,8 +67,9 @@ class DeviceLink {
   int CappedWait(int timeoutMs) const { return waitCapMs_ > 0 && waitCapMs_ < timeoutMs ? waitCapMs_ : timeoutMs; }
 
   void ReceiveLoop();
-  void CompleteReply(bool notice);  // hands the assembled reply to the sender
-  void KeepNotice(const uint8_t* payload);
+  // Hands the assembled reply of `size` bytes to the sender; for a
+  // completion notice (its payload in `notice`) also keeps it for WaitForNotice.
+  void CompleteReply(std::size_t size, const uint8_t* notice);
   void EndReceiving();
 
   std::recursive_mutex lock_;
@@ -93,6 +97,8 @@ class DeviceLink {
   uint8_t* assembly_;
   uint8_t* ready_;
   uint8_t* replyBuffer_;
+  std::size_t readySize_ = 0;  // bytes of ready_ and replyBuffer_ that belong to their message
+  std::size_t replySize_ = 0;
 
   std::unique_ptr<uint8_t[]> requestBuffer_;
   std::unique_ptr<uint8_t[]> streamBuffer_;
