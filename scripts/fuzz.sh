@@ -7,12 +7,22 @@
 # the logs stay under build/fuzz/findings/ until the next run.
 #   scripts/fuzz.sh            one minute each, as in a quick check
 #   scripts/fuzz.sh 3600       an hour each, for a real search
+#   scripts/fuzz.sh --runs N   N executions each (10000000 for a release)
 # Replay one input:  build/fuzz/fuzz/tarvik_fuzz_<target> FILE
 set -euo pipefail
 
-seconds=${1:-60}
-case $seconds in
-  '' | *[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;;
+usage() { echo "usage: $0 [SECONDS | --runs N]" >&2; exit 2; }
+if [ "${1:-}" = --runs ]; then
+  amount=${2:-}
+  limit=-runs
+  unit=" executions"
+else
+  amount=${1:-60}
+  limit=-max_total_time
+  unit=s
+fi
+case $amount in
+  '' | *[!0-9]*) usage ;;
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
@@ -64,9 +74,9 @@ for name in "${targets[@]}"; do
   extra=()
   [ -d "$root/fuzz/regressions/$name" ] && extra+=("$root/fuzz/regressions/$name")
   log=$build/findings/$name.log
-  echo "== $name: ${seconds}s"
+  echo "== $name: ${amount}${unit}"
   status=0
-  "$build/fuzz/tarvik_fuzz_$name" -max_total_time="$seconds" -timeout=10 -max_len="${max_len[$name]}" \
+  "$build/fuzz/tarvik_fuzz_$name" "$limit=$amount" -timeout=10 -max_len="${max_len[$name]}" \
     -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "${extra[@]}" >"$log" 2>&1 || status=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' "$log" | sed 's/^/   /' || true
   if [ "$status" -ne 0 ]; then
@@ -83,4 +93,4 @@ if [ ${#failed[@]} -gt 0 ]; then
   echo "Fuzzing found problems in: ${failed[*]}"
   exit 1
 fi
-echo "No crash in ${#targets[@]} targets, ${seconds}s each."
+echo "No crash in ${#targets[@]} targets, ${amount}${unit} each."

@@ -256,7 +256,10 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
   }
   if (out.effect == Effect::Restart)
     RestartLocked(sentAt + std::chrono::milliseconds(kAckToDropMs));
-  FirmwareStepLocked(step, sentAt);
+  // A refused firmware step is not taken: no programming, so no completion
+  // notice, which would otherwise arrive behind the retry's own and stand in
+  // for the reply to whatever the host sends next.
+  if (applied.kind != FaultKind::BadStatus) FirmwareStepLocked(step, sentAt);
 }
 
 // Unpaced and undelayed reports go out at once, so an exchange costs no

@@ -780,6 +780,23 @@ TEST_F(SimFirmwareTest, CorruptOrMisplacedBlocksGetResultOneAndStoreNothing) {
   EXPECT_EQ(sim.Firmware().image, image);
 }
 
+// A refused programming request programs nothing, so no completion notice
+// follows it; a stray one would stand in for the reply to the next request.
+TEST_F(SimFirmwareTest, RefusedProgrammingSendsNoNotice) {
+  sim.SetFirmwareBehaviour({.noticeDelayMs = 0});
+  const Bytes image{1, 2, 3, 4};
+  Transact(0, 0x0D08, 0, 0, StartPayload(4, FirmwareCrc(image)));
+  ASSERT_EQ(PayloadOf(Transact(0, 0x0D09, 0, 0, BlockPayload(0, image))), Bytes{0});
+  sim.InjectFault({FaultKind::BadStatus, 0, 0x42});
+  EXPECT_EQ(Transact(0, 0x0D0B, 3, 0)[4], 0x42);
+  Report64 r{};
+  EXPECT_EQ(dev.Read(r, 300), 0);
+
+  EXPECT_EQ(HeaderFields(Transact(0, 0x0D0B, 3, 0)), Expected(1, 0x0D0B, 0));
+  ASSERT_EQ(dev.Read(r, 2000), 1);
+  EXPECT_EQ((Bytes{r[0], r[1], r[2]}), (Bytes{0x90, 4, 0}));
+}
+
 TEST_F(SimFirmwareTest, DropsOffRightAfterTheGivenBlockCount) {
   sim.SetFirmwareBehaviour({.dropOffAfterBlocks = 1, .dropOffMs = 30});
   const Bytes image{1, 2, 3, 4};
