@@ -68,7 +68,9 @@ class FirmwareFaultMatrix : public ::testing::Test {
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_LT(took, std::chrono::seconds(20)) << where;
         EXPECT_TRUE(result == LINK_OK || (result <= LINK_ERR_EMPTY && result >= LINK_ERR_PROGRAM)) << where;
-        if (fault.kind == FaultKind::StatusFE || fault.kind == FaultKind::SplitReply) EXPECT_EQ(result, LINK_OK) << where;
+        if (fault.kind == FaultKind::StatusFE || fault.kind == FaultKind::SplitReply) {
+          EXPECT_EQ(result, LINK_OK) << where;
+        }
 
         // The fault is gone: with the device back, a clean transfer succeeds.
         device.InjectFault(Fault{});

@@ -99,7 +99,9 @@ TEST_F(Soak, HundredThousandExchangesAmidNotificationsAndStreamMessages) {
   EXPECT_TRUE(testing::Eventually([&] { return g_streamMessages.load() == streamsSent.load(); }));
   EXPECT_GT(notificationsSent.load(), 100);
   // Buffers are allocated once: the second 90 % of the run needs no more memory.
-  if (kMemoryMeasurable) EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  if (kMemoryMeasurable) {
+    EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  }
 }
 
 TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
@@ -124,7 +126,9 @@ TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
     device.Plug();
   }
   EXPECT_EQ(ThreadCount(), threadsAtStart);
-  if (kMemoryMeasurable) EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  if (kMemoryMeasurable) {
+    EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
+  }
   for (const auto& [code, value] : testing::NotifyRecorder::Instance().Calls()) EXPECT_EQ(code, NOTIFY_LINK_LOST);
 }
 
