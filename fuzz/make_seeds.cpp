@@ -24,6 +24,7 @@
 #include "scripted_device.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
+#include "sim/sim_protocol.h"
 
 namespace {
 
@@ -143,20 +144,6 @@ Report MakeReport(uint8_t marker, std::initializer_list<uint8_t> payload) {
   return report;
 }
 
-// The stand-in's own cut of a reply message.
-std::vector<Report> ReplyReports(const Bytes& message) {
-  std::vector<Report> reports;
-  for (std::size_t offset = 0; offset < message.size(); offset += kReportPayloadSize) {
-    Report report{};
-    const bool last = offset + kReportPayloadSize >= message.size();
-    report[0] = offset == 0 ? kMarkerReplyFirst : last ? kMarkerReplyLast : kMarkerReplyMiddle;
-    const std::size_t n = std::min(kReportPayloadSize, message.size() - offset);
-    std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), n, report.begin() + 1);
-    reports.push_back(report);
-  }
-  return reports;
-}
-
 Bytes ReplyMessage(uint8_t kind, uint16_t command, Bytes payload) {
   Bytes message(kHeaderSize);
   EncodeHeader(message.data(), kind, command, 0, 0, static_cast<uint16_t>(payload.size()));
@@ -255,7 +242,7 @@ void HandMadeOperationSeeds(const std::filesystem::path& dir) {
   const auto path = [&](const char* name) { return dir / "operation_replies" / name; };
   // GetCmd0005: the first fragment of its reply, a completion notice, then the whole reply.
   {
-    const auto reply = ReplyReports(ReplyMessage(kKindReadReply, 0x0005, Bytes(76, 'x')));
+    const auto reply = sim::CutReply(ReplyMessage(kKindReadReply, 0x0005, Bytes(76, 'x')));
     std::vector<Report> group{reply[0], MakeReport(kMarkerNotify, {kNoticeCompletion, 0})};
     group.insert(group.end(), reply.begin(), reply.end());
     WriteFile(path("op010_notice_inside_reply"), OperationInput(10, 0, {group}));
@@ -267,7 +254,7 @@ void HandMadeOperationSeeds(const std::filesystem::path& dir) {
     Append(input, first);
     Append(input, MakeReport(kMarkerReplyMiddle, {}));
     Append(input, MakeReport(kMarkerReplyLast, {}));
-    const auto reply = ReplyReports(ReplyMessage(kKindReadReply, 0x0800, Bytes(6 + 16, 7)));
+    const auto reply = sim::CutReply(ReplyMessage(kKindReadReply, 0x0800, Bytes(6 + 16, 7)));
     input.push_back(static_cast<uint8_t>(reply.size()));
     for (const Report& report : reply) Append(input, report);
     WriteFile(path("op121_oversized_then_valid"), input);
@@ -286,7 +273,7 @@ void HandMadeOperationSeeds(const std::filesystem::path& dir) {
                   std::min(kReportPayloadSize, stream.size() - offset), report.begin() + 1);
       group.push_back(report);
     }
-    for (const Report& report : ReplyReports(ReplyMessage(kKindWriteAck, 0x0016, {}))) group.push_back(report);
+    for (const Report& report : sim::CutReply(ReplyMessage(kKindWriteAck, 0x0016, {}))) group.push_back(report);
     WriteFile(path("op037_stream_before_ack"), OperationInput(37, 1, {group}));
   }
   // GetCmd0018: the wait for the reply runs out.
@@ -301,7 +288,7 @@ void ReassemblySeeds(const std::filesystem::path& dir, const std::map<std::strin
   }
   // A reply cut short by a completion notice, then another reply whole.
   {
-    const auto reply = ReplyReports(ReplyMessage(kKindReadReply, 0x0005, Bytes(76, 'x')));
+    const auto reply = sim::CutReply(ReplyMessage(kKindReadReply, 0x0005, Bytes(76, 'x')));
     Bytes input;
     Append(input, reply[0]);
     Append(input, MakeReport(kMarkerNotify, {kNoticeCompletion, 0}));

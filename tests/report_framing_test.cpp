@@ -6,10 +6,13 @@
 #include <numeric>
 #include <vector>
 
+#include "test_support.h"
+
 namespace tarvik {
 namespace {
 
-using Report = std::array<uint8_t, kReportSize>;
+using testing::MakeReport;
+using testing::Report;
 
 std::vector<Report> Fragment(const std::vector<uint8_t>& message) {
   std::vector<Report> reports;
@@ -24,14 +27,6 @@ std::vector<uint8_t> Counting(std::size_t n) {
   std::vector<uint8_t> message(n);
   std::iota(message.begin(), message.end(), uint8_t{1});
   return message;
-}
-
-Report Make(uint8_t marker, std::initializer_list<uint8_t> payload) {
-  Report report{};
-  report[0] = marker;
-  std::size_t i = 1;
-  for (uint8_t b : payload) report[i++] = b;
-  return report;
 }
 
 TEST(ReportFramingTest, FragmentsCarry63BytesWithMarkersAndZeroFill) {
@@ -65,7 +60,7 @@ TEST(ReportFramingTest, FirmwareVersionReadIsOneReport) {
   EncodeHeader(message, kKindRead, 0x0006, 0x21, 0, 0);
   const std::vector<Report> reports = Fragment({message, message + 8});
   ASSERT_EQ(reports.size(), 1u);
-  const Report expected = Make(0x80, {0x02, 0x06, 0x00, 0x21, 0x00, 0x00, 0x00, 0x00});
+  const Report expected = MakeReport(0x80, {0x02, 0x06, 0x00, 0x21, 0x00, 0x00, 0x00, 0x00});
   EXPECT_EQ(reports[0], expected);
 }
 
@@ -93,11 +88,11 @@ class ReassemblyTest : public ::testing::Test {
   Reassembler::Result Reply(const Report& r) { return replies.Feed(r.data(), buffer.data()); }
   Reassembler::Result Stream(const Report& r) { return streams.Feed(r.data(), buffer.data()); }
   static Report ReplyFirst(uint16_t length) {
-    return Make(0x83, {0x03, 0x05, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(length),
+    return MakeReport(0x83, {0x03, 0x05, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(length),
                        static_cast<uint8_t>(length >> 8)});
   }
   static Report StreamFirst(uint16_t length) {
-    return Make(0xA0, {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 'x', 'y'});
+    return MakeReport(0xA0, {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 'x', 'y'});
   }
 };
 
@@ -106,66 +101,66 @@ TEST_F(ReassemblyTest, ShortReplyCompletesWithFirstReportLongOneWaitsForLast) {
   EXPECT_EQ(replies.MessageSize(), 63u);
 
   EXPECT_EQ(Reply(ReplyFirst(56)), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x85, {0xAB})), Reassembler::Result::Complete);
+  EXPECT_EQ(Reply(MakeReport(0x85, {0xAB})), Reassembler::Result::Complete);
   EXPECT_EQ(buffer[63], 0xAB);
 
   // 189-byte reply: first, middle, last.
   EXPECT_EQ(Reply(ReplyFirst(181)), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x84, {1})), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x85, {2})), Reassembler::Result::Complete);
+  EXPECT_EQ(Reply(MakeReport(0x84, {1})), Reassembler::Result::Pending);
+  EXPECT_EQ(Reply(MakeReport(0x85, {2})), Reassembler::Result::Complete);
   EXPECT_EQ(buffer[63], 1);
   EXPECT_EQ(buffer[126], 2);
 }
 
 TEST_F(ReassemblyTest, StrayFragmentsAndRequestMarkersAreIgnored) {
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Ignored);
-  EXPECT_EQ(Reply(Make(0x84, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Ignored);
   // A short first report leaves nothing in progress for a later 0x85.
   EXPECT_EQ(Reply(ReplyFirst(10)), Reassembler::Result::Complete);
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Ignored);
   for (uint8_t marker : {0x80, 0x81, 0x82, 0x86})
-    EXPECT_EQ(Reply(Make(marker, {})), Reassembler::Result::Ignored) << int(marker);
+    EXPECT_EQ(Reply(MakeReport(marker, {})), Reassembler::Result::Ignored) << int(marker);
 }
 
 TEST_F(ReassemblyTest, LastFragmentBeforeAnnouncedLengthIsDropped) {
   // 8 + 200 bytes announced, but only 126 arrive before the last marker:
   // completing would hand on stale buffer bytes as payload.
   EXPECT_EQ(Reply(ReplyFirst(200)), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Dropped);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Dropped);
   EXPECT_FALSE(replies.InProgress());
   // The next reply starts afresh.
   EXPECT_EQ(Reply(ReplyFirst(3)), Reassembler::Result::Complete);
 
   EXPECT_EQ(Stream(StreamFirst(200)), Reassembler::Result::Pending);
-  EXPECT_EQ(Stream(Make(0xA2, {})), Reassembler::Result::Dropped);
+  EXPECT_EQ(Stream(MakeReport(0xA2, {})), Reassembler::Result::Dropped);
 }
 
 TEST_F(ReassemblyTest, NewFirstFragmentDiscardsUnfinishedReply) {
   EXPECT_EQ(Reply(ReplyFirst(100)), Reassembler::Result::Pending);
   EXPECT_EQ(Reply(ReplyFirst(4)), Reassembler::Result::Complete);
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Ignored);
 }
 
 TEST_F(ReassemblyTest, MessageBeyond1041FragmentsIsDroppedAndNextStartsAfresh) {
   EXPECT_EQ(Reply(ReplyFirst(0xFFFF)), Reassembler::Result::Pending);
-  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(Make(0x84, {})), Reassembler::Result::Pending) << i;
+  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending) << i;
   // Fragment 1041 fits exactly (the largest message needs all of it).
-  EXPECT_EQ(Reply(Make(0x84, {})), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Dropped);
+  EXPECT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Dropped);
   EXPECT_FALSE(replies.InProgress());
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Ignored);
 
   // The largest message, 65543 bytes, completes in 1041 fragments.
   EXPECT_EQ(Reply(ReplyFirst(0xFFFF)), Reassembler::Result::Pending);
-  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(Make(0x84, {})), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0x85, {})), Reassembler::Result::Complete);
+  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending);
+  EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Complete);
   EXPECT_EQ(replies.MessageSize(), kMaxMessageSize);
 }
 
 TEST_F(ReassemblyTest, StreamThresholdAndTermination) {
   EXPECT_EQ(Stream(StreamFirst(61)), Reassembler::Result::Complete);
   EXPECT_EQ(Stream(StreamFirst(62)), Reassembler::Result::Pending);
-  EXPECT_EQ(Stream(Make(0xA2, {'z'})), Reassembler::Result::Complete);
+  EXPECT_EQ(Stream(MakeReport(0xA2, {'z'})), Reassembler::Result::Complete);
   const StreamMessage message = FinishStreamMessage(buffer.data());
   EXPECT_EQ(message.lead, 'x');
   EXPECT_EQ(message.length, 62);
@@ -175,7 +170,7 @@ TEST_F(ReassemblyTest, StreamThresholdAndTermination) {
 
   // The two channels keep separate state.
   EXPECT_EQ(Stream(StreamFirst(100)), Reassembler::Result::Pending);
-  EXPECT_EQ(Reply(Make(0xA2, {})), Reassembler::Result::Ignored);
+  EXPECT_EQ(Reply(MakeReport(0xA2, {})), Reassembler::Result::Ignored);
   EXPECT_TRUE(streams.InProgress());
 }
 
@@ -188,17 +183,17 @@ TEST_F(ReassemblyTest, EmptyStreamMessageStillYieldsTerminatedText) {
 
 TEST(NotificationTest, DecodesTypesAndValues) {
   Notification n;
-  EXPECT_EQ(DecodeNotification(Make(0x93, {0x03, 0x12, 0x34}).data(), &n), NotificationKind::Event);
+  EXPECT_EQ(DecodeNotification(MakeReport(0x93, {0x03, 0x12, 0x34}).data(), &n), NotificationKind::Event);
   EXPECT_EQ(n.type, 3);
   EXPECT_EQ(n.value, 0x1234);
   for (uint8_t type : {1, 2, 5, 7}) {
-    EXPECT_EQ(DecodeNotification(Make(0x9F, {type, 0xC8, 0x77}).data(), &n), NotificationKind::Event);
+    EXPECT_EQ(DecodeNotification(MakeReport(0x9F, {type, 0xC8, 0x77}).data(), &n), NotificationKind::Event);
     EXPECT_EQ(n.type, type);
     EXPECT_EQ(n.value, 0xC8);
   }
   for (uint8_t type : {0, 6, 8, 0xFF})
-    EXPECT_EQ(DecodeNotification(Make(0x90, {type, 1}).data(), &n), NotificationKind::None);
-  EXPECT_EQ(DecodeNotification(Make(0x90, {0x04, 0x00}).data(), &n),
+    EXPECT_EQ(DecodeNotification(MakeReport(0x90, {type, 1}).data(), &n), NotificationKind::None);
+  EXPECT_EQ(DecodeNotification(MakeReport(0x90, {0x04, 0x00}).data(), &n),
             NotificationKind::CompletionNotice);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "link/report_framing.h"
+#include "sim/sim_protocol.h"
 
 namespace tarvik::testing {
 
@@ -31,16 +32,7 @@ inline Report MakeReport(uint8_t marker, std::initializer_list<uint8_t> payload)
 
 // Cuts a reply message into the 0x83/0x84/0x85 reports the device sends.
 inline std::vector<Report> ReplyReports(const std::vector<uint8_t>& message) {
-  std::vector<Report> reports;
-  for (std::size_t offset = 0; offset < message.size(); offset += kReportPayloadSize) {
-    Report report{};
-    const bool last = offset + kReportPayloadSize >= message.size();
-    report[0] = offset == 0 ? kMarkerReplyFirst : last ? kMarkerReplyLast : kMarkerReplyMiddle;
-    const std::size_t n = std::min(kReportPayloadSize, message.size() - offset);
-    std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), n, report.begin() + 1);
-    reports.push_back(report);
-  }
-  return reports;
+  return sim::CutReply(message);
 }
 
 // A reply message: header (status 0) and payload.
