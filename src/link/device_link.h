@@ -62,6 +62,10 @@ class DeviceLink {
   StreamCallback GetStreamCallback() const { return streamCallback_.load(); }
   void SetExpectLinkLoss(bool expect) { expectLinkLoss_.store(expect ? 1 : 0); }
   bool Stopped() const { return stopFlag_.load() != 0; }
+  // Asks a firmware transfer to stop before its next block; the exchange in
+  // flight is finished first. Only stores a flag, so a signal handler may call it.
+  void CancelTransfer() { cancelFlag_.store(1); }
+  bool TransferCancelled() const { return cancelFlag_.load() != 0; }
 
  private:
   int CappedWait(int timeoutMs) const { return waitCapMs_ > 0 && waitCapMs_ < timeoutMs ? waitCapMs_ : timeoutMs; }
@@ -76,6 +80,8 @@ class DeviceLink {
   HidDevice device_;
   std::thread thread_;
   std::atomic<int> stopFlag_{0};
+  std::atomic<int> cancelFlag_{0};
+  static_assert(std::atomic<int>::is_always_lock_free);
   std::atomic<int> expectLinkLoss_{0};
   std::atomic<NotifyCallback> notifyCallback_{nullptr};
   std::atomic<StreamCallback> streamCallback_{nullptr};

@@ -54,7 +54,7 @@ class Progress {
 // Start request, retried with the same payload.
 int Start(DeviceLink& link, uint16_t command, const uint8_t* payload, std::size_t size) {
   for (int attempt = 0; attempt < kStartTries; ++attempt) {
-    if (link.Stopped()) return LINK_ERR_STOPPED;
+    if (link.Stopped() || link.TransferCancelled()) return LINK_ERR_STOPPED;
     std::memcpy(link.RequestBuffer() + kHeaderSize, payload, size);
     if (Acknowledged(link, command, size, 0, kTransferTimeoutMs, 0)) return LINK_OK;
   }
@@ -66,6 +66,7 @@ int Start(DeviceLink& link, uint16_t command, const uint8_t* payload, std::size_
 int SendBlocks(DeviceLink& link, uint16_t command, const uint8_t* data, uint32_t size, Progress& progress) {
   uint32_t offset = 0;
   while (offset < size) {
+    if (link.TransferCancelled()) return LINK_ERR_STOPPED;
     const uint32_t block = static_cast<uint32_t>(std::min<std::size_t>(kFirmwareBlockSize, size - offset));
     bool sent = false;
     for (int attempt = 0; attempt < kBlockTries && !sent; ++attempt) {

@@ -32,6 +32,11 @@ TEST_F(Ctl, BadCommandLinesAreUsageErrorsWithOneLine) {
       {{"op", "SetFilterBand", "coefficients=1,2,3"}, "coefficients must be 4 numbers"},
       {{"op", "UpdateFirmware"}, "use tarvikctl firmware"},
       {{"op", "GetChannelGain", "target"}, "'target' is not FIELD=VALUE"},
+      {{"op", "SetChannelGain", "gain=1", "gain=2"}, "gain is given twice"},
+      {{"op", "GetChannelGain", "--out", "x.bin"}, "takes no buffer"},
+      {{"op", "SetFilterBand", "coefficients=1,nan,2,3"}, "coefficients must be 4 numbers"},
+      {{"op", "SetFilterBand", "coefficients=1,2,inf,3"}, "coefficients must be 4 numbers"},
+      {{"op", "SetFilterBand", "coefficients=1,2,3,1e39"}, "coefficients must be 4 numbers"},
       {{"set", "volume", "3"}, "no setting named 'volume'"},
       {{"set", "gain-l", "+4dB"}, "'+4dB' is not a value of gain-l"},
       {{"set", "mode-r", "loud"}, "'loud' is not a value of mode-r"},
@@ -136,7 +141,7 @@ TEST_F(Ctl, FirmwareUpdateShowsTheFileAndItsProgress) {
   ASSERT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1", "--target", "2"}, "y\n"), ctl::kExitOk)
       << err.str();
   EXPECT_NE(out.str().find("payloadBytes: 10000"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("\n100%\n"), std::string::npos) << out.str();
+  EXPECT_NE(err.str().find("\n100%\n"), std::string::npos) << err.str();
   EXPECT_NE(out.str().find("result: OK"), std::string::npos) << out.str();
   EXPECT_EQ(device.Firmware().programmed, (std::vector<uint8_t>{1, 2}));
 

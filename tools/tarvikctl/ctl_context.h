@@ -17,7 +17,7 @@ struct Context {
   std::ostream& out;
   std::ostream& err;
   std::istream& in;                // answers to confirmation questions
-  bool terminal = false;           // standard output is a terminal: progress bars
+  bool terminal = false;           // the error stream is a terminal: progress bars
   std::string lockDirectory;       // the per-session lock shared with the configurator
   HidBackend* systemBackend = nullptr;
 
@@ -25,6 +25,7 @@ struct Context {
   bool trace = false;
   bool simulate = false;
   bool yes = false;
+  bool force = false;  // go on when the lock cannot be taken
 };
 
 // Writes "tarvikctl: <message>" as one line on the error stream and returns `code`.

@@ -24,14 +24,20 @@ bool Confirm(Context& context, const std::string& question) {
   return std::getline(context.in, answer) && (SameWord(answer, "y") || SameWord(answer, "yes"));
 }
 
-int Run(const std::vector<std::string>& args, Context& context) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, Context& context) {
   CLI::App app{"Reads and changes the settings of an attached Tarvik, runs any of its operations, and updates its firmware.",
                "tarvikctl"};
   app.require_subcommand(1, 1);
+  // The global options may come before or after the subcommand.
+  app.fallthrough();
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
   app.add_flag("--trace", context.trace, "write every report sent and received, in hex, to standard error");
   app.add_flag("--simulate", context.simulate, "use the built-in stand-in device instead of hardware");
   app.add_flag("-y,--yes", context.yes, "do not ask before a restart or a firmware transfer");
+  app.add_flag("--force", context.force,
+               "talk to the Tarvik even when the lock that keeps other programs away cannot be taken");
 
   app.add_subcommand("list", "list the attached Tarvik interfaces and whether this user may open them");
   app.add_subcommand("show", "show every setting the configurator shows");
@@ -85,6 +91,23 @@ int Run(const std::vector<std::string>& args, Context& context) {
   if (update->parsed()) return UpdateFirmwarePackage(context, image, targets);
   if (section->parsed()) return UpdateFirmwareSectionImage(context, image);
   return Fail(context, kExitUsage, "no command given");
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, Context& context) {
+  int code;
+  try {
+    code = RunCommand(args, context);
+  } catch (const std::exception& error) {
+    return Fail(context, kExitInternal, std::string("internal error: ") + error.what());
+  } catch (...) {
+    return Fail(context, kExitInternal, "internal error");
+  }
+  // A script must not take an empty or cut-off result for a success.
+  context.out.flush();
+  if (!context.out && code == kExitOk) return Fail(context, kExitOutput, "cannot write to standard output");
+  return code;
 }
 
 }  // namespace tarvik::ctl

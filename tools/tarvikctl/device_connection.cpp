@@ -18,6 +18,11 @@ const char* const kUdevRuleFix =
     "  sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw\n"
     "then unplug the Tarvik and plug it in again.";
 
+const char* const kLockUnavailable =
+    "cannot take the lock that keeps the Tarvik Configurator and other tarvikctl runs away from the "
+    "Tarvik (no private directory for it was found), so another program may be using it; "
+    "give --force to go on anyway";
+
 DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
 
 DeviceConnection::~DeviceConnection() {
@@ -25,9 +30,12 @@ DeviceConnection::~DeviceConnection() {
 }
 
 int DeviceConnection::Open() {
-  if (lock_.Acquire(context_.lockDirectory) == SingleInstanceLock::Result::kAlreadyHeld)
+  const SingleInstanceLock::Result locked = lock_.Acquire(context_.lockDirectory);
+  if (locked == SingleInstanceLock::Result::kAlreadyHeld)
     return Fail(context_, kExitBusy,
                 "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it and try again");
+  if (locked == SingleInstanceLock::Result::kUnavailable && !context_.force)
+    return Fail(context_, kExitBusy, kLockUnavailable);
   if (context_.simulate) {
     standIn_ = std::make_unique<sim::SimDevice>();
     backend_ = &sim::DefaultSimBackend();

@@ -21,6 +21,8 @@ class TraceBackend;
 // The command that installs the udev rule that lets the logged-in user open
 // the Tarvik.
 extern const char* const kUdevRuleFix;
+// Why a command stops when it cannot be sure it is alone with the Tarvik.
+extern const char* const kLockUnavailable;
 
 class DeviceConnection {
  public:

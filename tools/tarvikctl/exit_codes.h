@@ -9,8 +9,13 @@ inline constexpr int kExitFailed = 1;        // the device refused or the operat
 inline constexpr int kExitUsage = 64;        // bad command line
 inline constexpr int kExitNoInput = 66;      // a file to read is missing or unusable
 inline constexpr int kExitNotFound = 69;     // no Tarvik attached
-inline constexpr int kExitCannotWrite = 73;  // a file to write cannot be made
+inline constexpr int kExitInternal = 70;     // an unexpected fault of tarvikctl itself
+inline constexpr int kExitCannotWrite = 73;  // a file to write cannot be made or written
+inline constexpr int kExitOutput = 74;       // standard output could not be written
 inline constexpr int kExitBusy = 75;         // another program is using the Tarvik
 inline constexpr int kExitPermission = 77;   // a Tarvik is attached but may not be opened
+// A transfer stopped by SIGINT or SIGTERM: 128 plus the signal's number, as a shell reports it.
+inline constexpr int kExitInterrupted = 130;
+inline constexpr int kExitTerminated = 143;
 
 }  // namespace tarvik::ctl

@@ -1,15 +1,17 @@
 #include "firmware_command.h"
 
-#include <fstream>
+#include <csignal>
 #include <iostream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "commands/operation_fields.h"
 #include "device_connection.h"
 #include "exit_codes.h"
+#include "input_file.h"
+#include "json_text.h"
 #include "link/firm_file.h"
 #include "link/link_errors.h"
+#include "transfer_interruption.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -23,36 +25,35 @@ constexpr int kMaxTargets = 8;
 Context* g_progressContext = nullptr;
 int g_lastPercent = -1;
 
+// Progress goes to the error stream, so that a reader of the results on
+// standard output (or its absence) does not hold up the transfer.
 void ShowProgress(int percent, int) {
   Context* context = g_progressContext;
   if (context == nullptr || percent == g_lastPercent || context->json) return;
   g_lastPercent = percent;
   if (context->terminal) {
     const int filled = percent / 5;
-    context->out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+    context->err << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
                  << std::string(static_cast<std::size_t>(20 - filled), ' ') << "] " << percent << "%" << std::flush;
-    if (percent >= 100) context->out << '\n';
+    if (percent >= 100) context->err << '\n';
   } else {
-    context->out << percent << "%\n" << std::flush;
+    context->err << percent << "%\n" << std::flush;
   }
 }
 
-int ReadFile(Context& context, const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(context, kExitNoInput, "cannot read " + path);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::size_t>(size) > kMaxFileSize) return Fail(context, kExitNoInput, path + " is too large to be firmware");
-  in.seekg(0);
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return kExitOk;
-}
-
-
 void Describe(Context& context, const nlohmann::json& about) {
   if (context.json) return;
-  for (const auto& [name, value] : about.items())
-    context.out << name << ": " << (value.is_string() ? value.get<std::string>() : value.dump()) << '\n';
+  for (const auto& [name, value] : about.items()) {
+    if (name == "schemaVersion") continue;
+    context.out << name << ": " << ValueText(value) << '\n';
+  }
+}
+
+// What a stopped transfer leaves behind, and how to finish the job.
+int Interrupted(Context& context, int signal) {
+  return Fail(context, signal == SIGINT ? kExitInterrupted : kExitTerminated,
+              "stopped on request after a whole block; the Tarvik may now hold an incomplete firmware. "
+              "Keep it plugged in and run the same command again to program it completely.");
 }
 
 int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::json about) {
@@ -62,18 +63,22 @@ int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::jso
   g_progressContext = &context;
   g_lastPercent = -1;
   int result;
+  int signal;
   {
     std::lock_guard<std::recursive_mutex> guard(session.lock);
+    TransferInterruption interruption(*session.link);
     session.params = params;
     result = session.Execute(ToInt(id));
+    signal = interruption.Signal();
   }
   g_progressContext = nullptr;
-  if (context.terminal && g_lastPercent >= 0 && g_lastPercent < 100) context.out << '\n';
+  if (context.terminal && g_lastPercent >= 0 && g_lastPercent < 100) context.err << '\n';
   about["result"] = LinkErrorName(result);
   if (context.json)
-    context.out << about.dump(2) << '\n';
+    context.out << JsonText(about);
   else
     context.out << "result: " << LinkErrorName(result) << '\n';
+  if (signal != 0) return Interrupted(context, signal);
   return result == LINK_OK ? kExitOk : kExitFailed;
 }
 
@@ -89,7 +94,7 @@ int UpdateFirmwarePackage(Context& context, const std::string& path, const std::
     targetBytes[i] = static_cast<uint8_t>(*t);
   }
   std::vector<uint8_t> file;
-  if (const int code = ReadFile(context, path, &file)) return code;
+  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a firmware package", &file)) return code;
   CFirmFile check;
   if (check.LoadFirmwareImage(file.data(), file.size()) != 0)
     return Fail(context, kExitNoInput, path + " is not a firmware package");
@@ -118,7 +123,7 @@ int UpdateFirmwarePackage(Context& context, const std::string& path, const std::
 
 int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
   std::vector<uint8_t> file;
-  if (const int code = ReadFile(context, path, &file)) return code;
+  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a section image", &file)) return code;
   CFirmFile check;
   const int loaded = check.LoadSectionImage(file.data(), file.size());
   if (loaded == CFirmFile::kSealBroken) return Fail(context, kExitNoInput, path + ": its seal does not match its contents");

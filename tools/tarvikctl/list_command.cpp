@@ -7,6 +7,7 @@
 #include "app/single_instance_lock.h"
 #include "device_connection.h"
 #include "exit_codes.h"
+#include "json_text.h"
 #include "pages/settings_exchanges.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
@@ -36,9 +37,14 @@ int ListDevices(Context& context) {
   }
 
   // The version is read through the session, so only while no other
-  // program holds the device; listing works either way.
+  // program can be holding the device; listing works either way.
   SingleInstanceLock lock;
-  if (!devices.empty() && lock.Acquire(context.lockDirectory) != SingleInstanceLock::Result::kAlreadyHeld) {
+  const bool alone = !devices.empty() && [&] {
+    const SingleInstanceLock::Result locked = lock.Acquire(context.lockDirectory);
+    return locked == SingleInstanceLock::Result::kAcquired ||
+           (locked == SingleInstanceLock::Result::kUnavailable && context.force);
+  }();
+  if (alone) {
     CHidDevCommApp session(*backend);
     char firmware[5] = {};
     if (ProbeDevice(*backend) == 1 && session.Open() && ReadFirmwareVersion(session, firmware)) {
@@ -49,14 +55,14 @@ int ListDevices(Context& context) {
   }
 
   if (context.json) {
-    context.out << nlohmann::json{{"schemaVersion", 1}, {"devices", devices}}.dump(2) << '\n';
+    context.out << JsonText(nlohmann::json{{"schemaVersion", 1}, {"devices", devices}});
   } else if (devices.empty()) {
     context.out << "no Tarvik attached\n";
   } else {
     for (const nlohmann::json& d : devices) {
       context.out << d["interface"].get<std::string>() << "  Tarvik " << d["productId"].get<std::string>() << "  "
                   << (d["accessible"].get<bool>() ? "accessible" : "NOT accessible to this user");
-      if (d["firmware"].is_string()) context.out << "  firmware " << d["firmware"].get<std::string>();
+      if (d["firmware"].is_string()) context.out << "  firmware " << ValueText(d["firmware"]);
       context.out << '\n';
     }
   }

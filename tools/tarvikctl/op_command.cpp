@@ -1,15 +1,17 @@
 #include "op_command.h"
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
 
+#include "commands/block_commands.h"
 #include "commands/operation_codec.h"
 #include "commands/operation_table.h"
 #include "device_connection.h"
 #include "exit_codes.h"
+#include "input_file.h"
+#include "json_text.h"
 #include "link/link_errors.h"
 #include "link/report_framing.h"
 #include "value_text.h"
@@ -147,6 +149,22 @@ std::size_t BufferLength(const OperationRow& row, int pointer, const CommandPara
   return 0;
 }
 
+// The most bytes the operation can take behind its buffer field: a fixed
+// buffer's size, a block's 16-bit count as far as one message holds it, or a
+// whole raw message.
+std::size_t BufferCapacity(const OperationRow& row, int pointer) {
+  if (row.fields[pointer].count > 0) return row.fields[pointer].count;
+  if (FieldIndex(row, "count") >= 0) return block_commands::kMaxBlockCount;
+  return kMaxMessageSize;
+}
+
+// The field that points at a buffer of ours, -1 when the operation has none.
+int BufferField(const OperationRow& row) {
+  for (const char* name : {"buffer", "message"})
+    if (const int i = FieldIndex(row, name); i >= 0) return i;
+  return -1;
+}
+
 }  // namespace
 
 int ListOps(Context& context) {
@@ -160,7 +178,7 @@ int ListOps(Context& context) {
     list.push_back({{"number", row.id}, {"name", row.name}, {"command", HexNumber(row.command, 4)}, {"fields", fields}});
   }
   if (context.json) {
-    context.out << json{{"schemaVersion", 1}, {"operations", list}}.dump(2) << '\n';
+    context.out << JsonText(json{{"schemaVersion", 1}, {"operations", list}});
     return kExitOk;
   }
   for (const json& op : list) {
@@ -179,8 +197,13 @@ int RunOp(Context& context, const OpRequest& request) {
   if (IsFirmwareTransfer(*row)) return Fail(context, kExitUsage, std::string(row->name) + ": use tarvikctl firmware");
   if (request.selector < 0 || request.selector > 0xFF) return Fail(context, kExitUsage, "--selector must be 0 to 255");
 
+  const int pointer = BufferField(*row);
+  if (pointer < 0 && !(request.inFile.empty() && request.outFile.empty()))
+    return Fail(context, kExitUsage, std::string(row->name) + " takes no buffer, so neither --in nor --out");
+
   CommandParams params;
   params.selector = static_cast<uint32_t>(request.selector);
+  std::set<int> given;
   for (const std::string& word : request.fields) {
     const std::size_t equals = word.find('=');
     if (equals == std::string::npos) return Fail(context, kExitUsage, "'" + word + "' is not FIELD=VALUE");
@@ -189,32 +212,30 @@ int RunOp(Context& context, const OpRequest& request) {
     if (index < 0) return Fail(context, kExitUsage, std::string(row->name) + " has no field '" + name + "'");
     if (DirectionOf(*row, static_cast<std::size_t>(index)) == FieldDirection::Out)
       return Fail(context, kExitUsage, name + " is an output of " + row->name);
+    if (!given.insert(index).second) return Fail(context, kExitUsage, name + " is given twice");
     const std::string error = StoreField(*row, index, word.substr(equals + 1), params);
     if (!error.empty()) return Fail(context, kExitUsage, name + " " + error);
   }
 
   // A buffer field points at memory of ours, filled from --in when given.
-  const int pointer = [&] {
-    for (const char* name : {"buffer", "message"})
-      if (const int i = FieldIndex(*row, name); i >= 0) return i;
-    return -1;
-  }();
   std::vector<uint8_t> buffer(pointer >= 0 ? kMaxMessageSize : 0);
-  if (!request.inFile.empty()) {
-    if (pointer < 0) return Fail(context, kExitUsage, std::string(row->name) + " takes no buffer");
-    std::ifstream in(request.inFile, std::ios::binary);
-    if (!in) return Fail(context, kExitNoInput, "cannot read " + request.inFile);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() > buffer.size()) return Fail(context, kExitNoInput, request.inFile + " is larger than any message");
-    std::memcpy(buffer.data(), bytes.data(), bytes.size());
-    for (const char* sizeField : {"count", "size"}) {
-      const int i = FieldIndex(*row, sizeField);
-      const bool given = std::any_of(request.fields.begin(), request.fields.end(),
-                                     [&](const std::string& w) { return w.starts_with(std::string(sizeField) + "="); });
-      if (i >= 0 && !given) StoreField(*row, i, std::to_string(bytes.size()), params);
-    }
-  }
   if (pointer >= 0) {
+    const std::size_t capacity = BufferCapacity(*row, pointer);
+    const std::string what = std::string(row->name) + "'s " + row->fields[pointer].name;
+    if (!request.inFile.empty()) {
+      std::vector<uint8_t> bytes;
+      if (const int code = ReadInputFile(context, request.inFile, capacity, what, &bytes)) return code;
+      std::memcpy(buffer.data(), bytes.data(), bytes.size());
+      for (const char* sizeField : {"count", "size"}) {
+        const int i = FieldIndex(*row, sizeField);
+        if (i < 0 || given.count(i)) continue;
+        if (const std::string error = StoreField(*row, i, std::to_string(bytes.size()), params); !error.empty())
+          return Fail(context, kExitNoInput, request.inFile + ": " + sizeField + " " + error);
+      }
+    }
+    // A count the link could not send is refused here, before the device is reached.
+    if (BufferLength(*row, pointer, params) > capacity)
+      return Fail(context, kExitUsage, what + " holds at most " + std::to_string(capacity) + " bytes");
     uint8_t* address = buffer.data();
     std::memcpy(params.data + FieldOffset(row->fields, static_cast<std::size_t>(pointer)), &address, sizeof address);
   }
@@ -245,22 +266,20 @@ int RunOp(Context& context, const OpRequest& request) {
     }
     if (pointer >= 0 && !request.outFile.empty()) {
       const std::size_t length = std::min(BufferLength(*row, pointer, params), buffer.size());
-      std::ofstream file(request.outFile, std::ios::binary | std::ios::trunc);
-      if (!file.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(length)))
-        return Fail(context, kExitCannotWrite, "cannot write " + request.outFile);
+      if (const int code = WriteOutputFile(context, request.outFile, buffer.data(), length)) return code;
       values[row->fields[pointer].name] = request.outFile + " (" + std::to_string(length) + " bytes)";
     }
   }
   out["fields"] = values;
 
   if (context.json) {
-    context.out << out.dump(2) << '\n';
+    context.out << JsonText(out);
   } else {
     context.out << row->id << " " << row->name << ": " << LinkErrorName(result) << " (status "
                 << HexNumber(static_cast<unsigned>(status.status), 2) << ", detail "
                 << HexNumber(static_cast<unsigned>(status.detail), 2) << ")\n";
     for (const auto& [name, value] : values.items())
-      context.out << "  " << name << " = " << (value.is_string() ? value.get<std::string>() : value.dump()) << '\n';
+      context.out << "  " << name << " = " << ValueText(value) << '\n';
   }
   return result == LINK_OK ? kExitOk : kExitFailed;
 }

@@ -9,6 +9,7 @@
 #include "app/firmware_version.h"
 #include "device_connection.h"
 #include "exit_codes.h"
+#include "json_text.h"
 #include "pages/device_features.h"
 #include "pages/gain_steps.h"
 #include "pages/settings_exchanges.h"
@@ -112,14 +113,12 @@ nlohmann::json SnapshotJson(const Snapshot& s) {
 
 void PrintText(std::ostream& out, const nlohmann::json& j) {
   auto line = [&](const std::string& name, const nlohmann::json& value) {
-    std::string text = value.is_null() ? "(not on this device)" : value.is_string() ? value.get<std::string>()
-                                                                                    : value.dump();
+    const std::string text = value.is_null() ? "(not on this device)" : ValueText(value);
     char padded[32];
     std::snprintf(padded, sizeof padded, "%-22s", name.c_str());
     out << padded << text << '\n';
   };
-  line("device", j["device"]["productId"].get<std::string>() + ", firmware " +
-                     j["device"]["firmware"].get<std::string>());
+  line("device", j["device"]["productId"].get<std::string>() + ", firmware " + j["device"]["firmware"].get<std::string>());
   for (const char* ch : {"L", "R"}) {
     const nlohmann::json& c = j["inputs"][ch];
     const std::string prefix = std::string(ch) == "L" ? "l" : "r";
@@ -184,7 +183,7 @@ int ShowSettings(Context& context) {
   if (!ReadSnapshot(connection.Session(), &snapshot)) return DeviceFailed(context, "while reading the settings");
   const nlohmann::json j = SnapshotJson(snapshot);
   if (context.json)
-    context.out << j.dump(2) << '\n';
+    context.out << JsonText(j);
   else
     PrintText(context.out, j);
   return kExitOk;

@@ -1,11 +1,30 @@
 #include "value_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace tarvik::ctl {
 namespace {
+
+// Length of the valid UTF-8 sequence at the start of `text` (overlong forms,
+// surrogates and values past U+10FFFF are invalid), 0 when there is none.
+std::size_t Utf8Length(std::string_view text, uint32_t* codePoint) {
+  const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(0);
+  std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+  if (length == 0 || length > text.size()) return 0;
+  uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    value = value << 6 | (byte(i) & 0x3F);
+  }
+  constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return 0;
+  *codePoint = value;
+  return length;
+}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -42,7 +61,9 @@ std::optional<float> ParseFloat(std::string_view text) {
   if (copy.empty()) return std::nullopt;
   char* end = nullptr;
   const float value = std::strtof(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size()) return std::nullopt;
+  // The device's coefficients are plain numbers; NaN and infinity (also
+  // from a number too large for a float) are not.
+  if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 
@@ -73,6 +94,30 @@ std::string Hex(const uint8_t* bytes, std::size_t size) {
     text += pair;
   }
   return text;
+}
+
+std::string Printable(std::string_view text) {
+  std::string safe;
+  safe.reserve(text.size());
+  char escape[5];
+  while (!text.empty()) {
+    uint32_t codePoint = 0;
+    const std::size_t length = Utf8Length(text, &codePoint);
+    const bool control = codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == '\\';
+    if (length == 0 || control) {
+      // One byte at a time: what follows a broken sequence may be valid.
+      const std::size_t count = length == 0 ? 1 : length;
+      for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<uint8_t>(text[i]));
+        safe += escape;
+      }
+      text.remove_prefix(count);
+    } else {
+      safe.append(text.substr(0, length));
+      text.remove_prefix(length);
+    }
+  }
+  return safe;
 }
 
 std::string HexNumber(unsigned value, int digits) {

@@ -17,6 +17,10 @@ std::optional<float> ParseFloat(std::string_view text);
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view text, std::size_t maxBytes);
 
 std::string Hex(const uint8_t* bytes, std::size_t size);
+// `text` safe to put on a terminal: control characters (C0, DEL and C1), bytes
+// outside valid UTF-8 and the backslash itself become \xNN escapes, so a
+// device text cannot move the cursor or change the terminal's state.
+std::string Printable(std::string_view text);
 std::string HexNumber(unsigned value, int digits);
 
 // Case-insensitive equality of plain ASCII words.

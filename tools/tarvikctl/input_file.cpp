@@ -1,0 +1,47 @@
+#include "input_file.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+#include "exit_codes.h"
+
+namespace tarvik::ctl {
+
+int ReadInputFile(Context& context, const std::string& path, std::size_t limit, const std::string& what,
+                  std::vector<uint8_t>* bytes) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return Fail(context, kExitNoInput, path + " is a directory");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(context, kExitNoInput, "cannot read " + path);
+  bytes->clear();
+  std::array<char, 64 * 1024> chunk;
+  // Neither the size the file claims nor its kind bounds the read: a pipe
+  // tells no size and a file may grow while it is read.
+  while (bytes->size() <= limit) {
+    const std::size_t want = std::min(chunk.size(), limit + 1 - bytes->size());
+    in.read(chunk.data(), static_cast<std::streamsize>(want));
+    const std::streamsize got = in.gcount();
+    bytes->insert(bytes->end(), chunk.data(), chunk.data() + got);
+    if (in.bad()) return Fail(context, kExitNoInput, "cannot read " + path);
+    if (in.eof()) break;
+  }
+  if (bytes->size() > limit) {
+    bytes->clear();
+    return Fail(context, kExitNoInput,
+                path + " is larger than " + std::to_string(limit) + " bytes, the most " + what + " can hold");
+  }
+  return kExitOk;
+}
+
+int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes, std::size_t size) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return Fail(context, kExitCannotWrite, "cannot create " + path);
+  file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+  file.close();
+  // A full disk shows only when the buffered bytes reach it, at the close.
+  if (file.fail()) return Fail(context, kExitCannotWrite, "cannot write " + path);
+  return kExitOk;
+}
+
+}  // namespace tarvik::ctl
