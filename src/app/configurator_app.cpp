@@ -1,6 +1,7 @@
 #include "app/configurator_app.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QEventLoop>
 #include <QLocale>
 #include <atomic>
@@ -59,11 +60,20 @@ void CTarvik_ConfiguratorApp::PrepareInstance() {
 
 bool CTarvik_ConfiguratorApp::InitInstance() {
   PrepareInstance();
-  // A lock that cannot be made at all does not keep the program from running.
-  if (m_mutex.Acquire(environment_.lockDirectory) == SingleInstanceLock::Result::kAlreadyHeld) {
+  const SingleInstanceLock::Result lock = m_mutex.Acquire(environment_.lockDirectory);
+  if (lock == SingleInstanceLock::Result::kAlreadyHeld) {
     Boxes().Show(nullptr, m_productName, LoadString(108), BoxIcon::kInformation, BoxButtons::kOk);
     exitCode_ = 2;
     return false;
+  }
+  // A lock that cannot be made at all does not keep the program from running,
+  // but nothing then keeps a second copy or tarvikctl off the device: say so.
+  if (lock == SingleInstanceLock::Result::kUnavailable) {
+    const std::string where = environment_.lockDirectory.empty()
+                                  ? std::string("no private directory for it was found")
+                                  : "no lock file could be locked in " + environment_.lockDirectory;
+    qWarning("Running without the single-instance lock (%s): another copy or tarvikctl may use "
+             "the device at the same time.", where.c_str());
   }
   RunMainWindow();
   return false;

@@ -24,7 +24,7 @@ struct AppEnvironment {
   int replyWaitCapMs = 0;     // > 0 only in tests: shortens every reply wait
 };
 
-// The user's locale, the user's runtime directory and real message boxes.
+// The user's locale, the user's lock directory and real message boxes.
 AppEnvironment SystemEnvironment();
 
 class CTarvik_ConfiguratorApp {
