@@ -40,7 +40,7 @@ void BM_ProbeDevice32Interfaces(benchmark::State& state) {
     state.SkipWithError("could not build the fake tree");
     return;
   }
-  HidrawBackend backend(tree.SysRoot(), tree.DevRoot());
+  sim::FakeHidrawBackend backend(tree);
   for (auto _ : state) {
     if (ProbeDevice(backend) != 1) {
       state.SkipWithError("the Tarvik was not found");
@@ -69,7 +69,7 @@ double OtherThreadsCpuMs() {
 void BM_QuietDeviceCpu(benchmark::State& state) {
   FakeHidrawTree tree;
   sim::SimDevice device;
-  HidrawBackend hidraw(tree.SysRoot(), tree.DevRoot());
+  sim::FakeHidrawBackend hidraw(tree);
   HidBackend* backend = &hidraw;
   if (state.range(0) == 0) {
     if (!tree.IsValid() || !FillTree(tree)) {

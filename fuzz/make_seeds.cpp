@@ -90,6 +90,9 @@ class RecordingHandle final : public HidHandle {
     return inner_->Write(report, timeoutMs);
   }
   void AbortRead() override { inner_->AbortRead(); }
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
+    return inner_->Describe(identity, lengths);
+  }
 
  private:
   std::unique_ptr<HidHandle> inner_;

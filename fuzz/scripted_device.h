@@ -306,6 +306,7 @@ class ScriptedHandle final : public HidHandle {
   bool Read(std::span<uint8_t> report, int) override { return channel_->Read(report); }
   bool Write(std::span<const uint8_t> report, int) override { return channel_->Write(report); }
   void AbortRead() override { channel_->Abort(); }
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override;
 
  private:
   std::shared_ptr<ScriptedChannel> channel_;
@@ -314,13 +315,17 @@ class ScriptedHandle final : public HidHandle {
 // One interface: vendor 0x2F3A, product 0x4021, 64-byte reports without IDs.
 class ScriptedBackend final : public HidBackend {
  public:
+  static constexpr HidIdentity kIdentity{static_cast<uint16_t>(kTarvikVendorId),
+                                         static_cast<uint16_t>(kProductIds[0])};
+  static constexpr HidReportLengths kLengths{65, 65, 0};
+
   std::vector<std::string> ListInterfaces() override { return {"scripted"}; }
   bool ReadIdentity(const std::string&, HidIdentity* out) override {
-    *out = {static_cast<uint16_t>(kTarvikVendorId), static_cast<uint16_t>(kProductIds[0])};
+    *out = kIdentity;
     return true;
   }
   bool ReadReportLengths(const std::string&, HidReportLengths* out) override {
-    *out = {65, 65, 0};
+    *out = kLengths;
     return true;
   }
   std::unique_ptr<HidHandle> OpenInterface(const std::string&) override {
@@ -337,6 +342,12 @@ class ScriptedBackend final : public HidBackend {
   std::mutex mutex_;
   std::shared_ptr<ScriptedChannel> channel_;
 };
+
+inline bool ScriptedHandle::Describe(HidIdentity* identity, HidReportLengths* lengths) const {
+  *identity = ScriptedBackend::kIdentity;
+  *lengths = ScriptedBackend::kLengths;
+  return true;
+}
 
 // Callbacks an operation may install; they check what they are handed.
 

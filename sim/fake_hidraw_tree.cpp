@@ -90,7 +90,9 @@ bool FakeHidrawTree::AddInterfaceAt(int number, uint16_t vendorId, uint16_t prod
                 "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=Fake %04X:%04X\n"
                 "HID_PHYS=usb-fake-1/input0\nHID_UNIQ=\nMODALIAS=hid:b0003g0001v%08Xp%08X\n",
                 vendorId, productId, vendorId, productId, vendorId, productId);
-  if (!SetUevent(number, uevent) || !SetDescriptor(number, descriptor)) return false;
+  if (!SetUevent(number, uevent) || !SetDescriptor(number, descriptor) ||
+      !SetNodeDescription(number, vendorId, productId, descriptor))
+    return false;
 
   const std::string node = NodePath(number);
   switch (kind) {
@@ -112,6 +114,28 @@ bool FakeHidrawTree::SetUevent(int number, std::string_view text) const {
 
 bool FakeHidrawTree::SetDescriptor(int number, std::span<const uint8_t> descriptor) const {
   return WriteFile(DeviceDir(number) + "/report_descriptor", descriptor.data(), descriptor.size());
+}
+
+bool FakeHidrawTree::SetNodeDescription(int number, uint16_t vendorId, uint16_t productId,
+                                        std::span<const uint8_t> descriptor) {
+  if (!IsValid() || number < 0) return false;
+  nodes_[number] = {{vendorId, productId}, {descriptor.begin(), descriptor.end()}};
+  return true;
+}
+
+bool FakeHidrawTree::DescribeOpenNode(int fd, HidIdentity* identity,
+                                      std::vector<uint8_t>* descriptor) const {
+  struct stat opened{};
+  if (fstat(fd, &opened) != 0) return false;
+  for (const auto& [number, node] : nodes_) {
+    struct stat named{};
+    if (stat(NodePath(number).c_str(), &named) != 0) continue;
+    if (named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) continue;
+    *identity = node.identity;
+    *descriptor = node.descriptor;
+    return true;
+  }
+  return false;
 }
 
 bool FakeHidrawTree::WriteToNode(int number, std::span<const uint8_t> bytes) const {

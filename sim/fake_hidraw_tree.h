@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "link/hid_backend_linux.h"
 
 namespace tarvik::sim {
 
@@ -40,6 +43,15 @@ class FakeHidrawTree {
   bool SetUevent(int number, std::string_view text) const;
   bool SetDescriptor(int number, std::span<const uint8_t> descriptor) const;
 
+  // What an interface's node says of itself when asked through an open
+  // descriptor; the identity and descriptor it was added with unless changed
+  // here, which leaves sysfs as it is (a node taken over by another device).
+  bool SetNodeDescription(int number, uint16_t vendorId, uint16_t productId,
+                          std::span<const uint8_t> descriptor);
+  // The description of the node open on `fd`, found by the file it is;
+  // false for a file that is not a node of this tree.
+  bool DescribeOpenNode(int fd, HidIdentity* identity, std::vector<uint8_t>* descriptor) const;
+
   std::string NodePath(int number) const;
   // Sends bytes into a FIFO node; fails unless a handle has the node open.
   bool WriteToNode(int number, std::span<const uint8_t> bytes) const;
@@ -54,10 +66,33 @@ class FakeHidrawTree {
  private:
   std::string DeviceDir(int number) const;
 
+  struct NodeDescription {
+    HidIdentity identity;
+    std::vector<uint8_t> descriptor;
+  };
+
   std::string root_;
   std::string sysRoot_;
   std::string devRoot_;
   int nextNumber_ = 0;
+  std::map<int, NodeDescription> nodes_;
+};
+
+// A HidrawBackend on a FakeHidrawTree. The tree's nodes are FIFOs and plain
+// files, which know no hidraw ioctls: the tree answers for them instead.
+class FakeHidrawBackend : public HidrawBackend {
+ public:
+  explicit FakeHidrawBackend(const FakeHidrawTree& tree)
+      : HidrawBackend(tree.SysRoot(), tree.DevRoot()), tree_(tree) {}
+
+ protected:
+  bool DescribeNode(int fd, HidIdentity* identity,
+                    std::vector<uint8_t>* descriptor) const override {
+    return tree_.DescribeOpenNode(fd, identity, descriptor);
+  }
+
+ private:
+  const FakeHidrawTree& tree_;
 };
 
 }  // namespace tarvik::sim

@@ -26,6 +26,16 @@ class SimHandle final : public HidHandle {
     return core_->Write(&state_, report);
   }
   void AbortRead() override { core_->Abort(&state_); }
+  // What the device shows now, while this handle's attachment lasts: a
+  // handle left over from before an unplug describes nothing.
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
+    if (identity == nullptr || lengths == nullptr) return false;
+    std::lock_guard lock(core_->mu);
+    if (!core_->plugged || state_.generation != core_->generation) return false;
+    *identity = {core_->options.vendorId, core_->options.productId};
+    *lengths = {core_->options.inputReportLength, core_->options.outputReportLength, 0};
+    return true;
+  }
 
  private:
   std::shared_ptr<SimDevice::Core> core_;

@@ -14,6 +14,11 @@ struct ScriptedInterface {
   HidIdentity identity;
   HidReportLengths lengths;
   bool opens = true;
+  // What the opened interface says of itself, where that differs from the
+  // look: a node taken over by another device between the look and the open.
+  std::optional<HidIdentity> openedIdentity;
+  std::optional<HidReportLengths> openedLengths;
+  bool describes = true;
   std::vector<uint8_t> nextReport;  // handed out by every Read
   std::vector<uint8_t>* written = nullptr;
 };
@@ -32,6 +37,11 @@ class ScriptedHandle : public HidHandle {
     return true;
   }
   void AbortRead() override {}
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
+    *identity = iface_->openedIdentity.value_or(iface_->identity);
+    *lengths = iface_->openedLengths.value_or(iface_->lengths);
+    return iface_->describes;
+  }
 
  private:
   ScriptedInterface* iface_;
@@ -45,13 +55,6 @@ class ScriptedBackend : public HidBackend {
     return ids;
   }
   bool ReadIdentity(const std::string& id, HidIdentity* out) override {
-    ++identityReads[id];
-    // After its first look the interface shows `swappedTo`, as a node taken
-    // over by another device between the look and the open would.
-    if (swappedTo && identityReads[id] > 1) {
-      *out = *swappedTo;
-      return true;
-    }
     *out = interfaces.at(id).identity;
     return true;
   }
@@ -65,8 +68,6 @@ class ScriptedBackend : public HidBackend {
   }
 
   std::map<std::string, ScriptedInterface> interfaces;
-  std::map<std::string, int> identityReads;
-  std::optional<HidIdentity> swappedTo;
 };
 
 constexpr HidIdentity kTarvik{0x2F3A, 0x4021};
@@ -82,14 +83,30 @@ ScriptedInterface Interface(HidIdentity identity, HidReportLengths lengths) {
 TEST(HidDeviceTest, InterfaceSwappedBetweenLookAndOpenIsNotOpened) {
   ScriptedBackend backend;
   backend.interfaces["a"] = Interface(kTarvik, kTarvikLengths);
-  backend.swappedTo = HidIdentity{0x1234, 0x4021};
+  ScriptedInterface& a = backend.interfaces["a"];
+  a.openedIdentity = HidIdentity{0x1234, 0x4021};
   HidDevice device(backend);
   EXPECT_EQ(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
   EXPECT_FALSE(device.IsOpen());
+  EXPECT_EQ(device.Open(0, 0, 0, 0, 0), nullptr);  // "any device" checks as well
 
-  backend.swappedTo.reset();
-  backend.identityReads.clear();
-  EXPECT_NE(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
+  a.openedIdentity.reset();
+  a.openedLengths = HidReportLengths{65, 65, 3};  // numbered where the look saw none
+  EXPECT_EQ(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
+  a.openedLengths.reset();
+  a.describes = false;
+  EXPECT_EQ(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
+
+  // A refused interface does not count towards the match index.
+  std::vector<uint8_t> written;
+  backend.interfaces["b"] = Interface(kTarvik, kTarvikLengths);
+  backend.interfaces["b"].written = &written;
+  ASSERT_NE(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
+  ASSERT_EQ(device.Write(std::vector<uint8_t>(64, 1), 500), 1);
+  EXPECT_EQ(written.size(), 65u);
+
+  a.describes = true;
+  EXPECT_NE(device.Open(0x2F3A, 0x4021, 64, 64, 1), nullptr);
 }
 
 TEST(HidDeviceTest, NeverCopiesMoreThanTheCallersBuffersHold) {

@@ -53,7 +53,7 @@ class HidrawTest : public ::testing::Test {
   }
 
   sim::FakeHidrawTree tree_;
-  HidrawBackend backend_{tree_.SysRoot(), tree_.DevRoot()};
+  sim::FakeHidrawBackend backend_{tree_};
 };
 
 // ---- The backend on its own -------------------------------------------------
@@ -143,6 +143,31 @@ TEST_F(HidrawBackendTest, OpensOnlyNodesThatOpenReadWrite) {
   EXPECT_NE(backend_.OpenInterface("hidraw" + std::to_string(fifo)), nullptr);
   EXPECT_EQ(backend_.OpenInterface("hidraw" + std::to_string(missing)), nullptr);
   EXPECT_EQ(backend_.OpenInterface("hidraw" + std::to_string(directory)), nullptr);
+}
+
+// The handle takes identity, lengths and numbering from the node it opened,
+// whatever sysfs says under the node's name.
+TEST_F(HidrawBackendTest, HandleDescribesTheNodeOpenedNotItsSysfsEntry) {
+  const int n = Add(64, 64, 0, NodeKind::kFifo);
+  ASSERT_TRUE(tree_.SetNodeDescription(n, kVendor, 0x4022,
+                                       sim::FakeHidrawTree::VendorDescriptor(32, 64, 3)));
+  const std::string id = "hidraw" + std::to_string(n);
+  const auto handle = backend_.OpenInterface(id);
+  ASSERT_NE(handle, nullptr);
+  HidIdentity identity;
+  HidReportLengths lengths;
+  ASSERT_TRUE(handle->Describe(&identity, &lengths));
+  EXPECT_EQ(identity, (HidIdentity{kVendor, 0x4022}));
+  EXPECT_EQ(lengths, (HidReportLengths{33, 65, 3}));
+  // Numbered reports come in with their ID byte, not after a 0.
+  ASSERT_TRUE(tree_.WriteToNode(n, WithId(3, Pattern(32, 9))));
+  Bytes report(33);
+  ASSERT_TRUE(handle->Read(report, 1000));
+  EXPECT_EQ(report, WithId(3, Pattern(32, 9)));
+
+  // A node whose own descriptor does not parse is not opened.
+  ASSERT_TRUE(tree_.SetNodeDescription(n, kVendor, kProduct, Bytes{0x75, 0x08, 0x96, 0x40}));
+  EXPECT_EQ(backend_.OpenInterface(id), nullptr);
 }
 
 TEST_F(HidrawBackendTest, AbortedHandleKeepsFailingWithReportsWaiting) {

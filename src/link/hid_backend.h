@@ -38,6 +38,10 @@ class HidHandle {
   virtual bool Write(std::span<const uint8_t> report, int timeoutMs) = 0;
   // Makes a waiting Read, and every later one, fail at once. Thread-safe.
   virtual void AbortRead() = 0;
+  // The identity and report lengths of the interface this handle has open, as
+  // the opened interface itself tells them (not looked up again by id, which
+  // may name another device by now). False when it cannot tell.
+  virtual bool Describe(HidIdentity* identity, HidReportLengths* lengths) const = 0;
 };
 
 class HidBackend {

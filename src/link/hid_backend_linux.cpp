@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +24,8 @@ namespace {
 constexpr std::string_view kNodePrefix = "hidraw";
 constexpr std::size_t kMaxNodeDigits = 9;
 constexpr std::size_t kMaxUeventSize = 4096;
+static_assert(kMaxReportDescriptorSize == HID_MAX_DESCRIPTOR_SIZE,
+              "the descriptor bound is the one hidraw hands descriptors out with");
 
 class UniqueFd {
  public:
@@ -153,21 +157,40 @@ class Deadline {
   std::chrono::steady_clock::time_point end_;
 };
 
+int IoctlRetrying(int fd, unsigned long request, void* arg) {
+  int result = 0;
+  do {
+    result = ioctl(fd, request, arg);
+  } while (result < 0 && errno == EINTR);
+  return result;
+}
+
+// Identity and lengths are those the opened node described, so that they stay
+// the node's own whatever sysfs shows later.
 class HidrawHandle final : public HidHandle {
  public:
-  HidrawHandle(UniqueFd device, UniqueFd abortEvent, HidReportLengths lengths, bool numbered)
+  HidrawHandle(UniqueFd device, UniqueFd abortEvent, HidIdentity identity,
+               HidReportLengths lengths, bool numbered)
       : device_(std::move(device)),
         abortEvent_(std::move(abortEvent)),
+        identity_(identity),
         lengths_(lengths),
         numbered_(numbered) {}
 
   bool Read(std::span<uint8_t> report, int timeoutMs) override;
   bool Write(std::span<const uint8_t> report, int timeoutMs) override;
   void AbortRead() override;
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
+    if (identity == nullptr || lengths == nullptr) return false;
+    *identity = identity_;
+    *lengths = lengths_;
+    return true;
+  }
 
  private:
   const UniqueFd device_;
   const UniqueFd abortEvent_;
+  const HidIdentity identity_;
   const HidReportLengths lengths_;
   const bool numbered_;
 };
@@ -251,17 +274,31 @@ bool HidrawBackend::ReadIdentity(const std::string& id, HidIdentity* out) {
   return ParseUevent(text, out);
 }
 
-bool HidrawBackend::ReadDescriptor(const std::string& id, HidReportLengths* lengths,
-                                   bool* numbered) const {
+bool HidrawBackend::ReadReportLengths(const std::string& id, HidReportLengths* out) {
   std::vector<uint8_t> descriptor;
   if (!IsNodeName(id) ||
       !ReadBoundedFile(DeviceDir(id) + "/report_descriptor", kMaxReportDescriptorSize, &descriptor))
     return false;
-  return ParseReportLengths(descriptor, lengths, numbered);
+  return ParseReportLengths(descriptor, out);
 }
 
-bool HidrawBackend::ReadReportLengths(const std::string& id, HidReportLengths* out) {
-  return ReadDescriptor(id, out, nullptr);
+bool HidrawBackend::DescribeNode(int fd, HidIdentity* identity,
+                                 std::vector<uint8_t>* descriptor) const {
+  hidraw_devinfo info{};
+  int size = 0;
+  if (IoctlRetrying(fd, HIDIOCGRAWINFO, &info) < 0 ||
+      IoctlRetrying(fd, HIDIOCGRDESCSIZE, &size) < 0)
+    return false;
+  // The size is the device's word: it has to fit the buffer before it is asked for.
+  if (size < 0 || static_cast<std::size_t>(size) > kMaxReportDescriptorSize) return false;
+  auto report = std::make_unique<hidraw_report_descriptor>();
+  report->size = static_cast<uint32_t>(size);
+  if (IoctlRetrying(fd, HIDIOCGRDESC, report.get()) < 0) return false;
+  // hidraw hands the IDs over as signed 16-bit fields.
+  identity->vendorId = static_cast<uint16_t>(info.vendor);
+  identity->productId = static_cast<uint16_t>(info.product);
+  descriptor->assign(report->value, report->value + size);
+  return true;
 }
 
 std::unique_ptr<HidHandle> HidrawBackend::OpenInterface(const std::string& id) {
@@ -270,13 +307,19 @@ std::unique_ptr<HidHandle> HidrawBackend::OpenInterface(const std::string& id) {
   // where an abort is seen, instead of blocking.
   UniqueFd device(open((devRoot_ + "/" + id).c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
   if (!device.valid()) return nullptr;
+  // Lengths and numbering come from the node opened, not from the sysfs entry
+  // of its name, which may belong to another device by now.
+  HidIdentity identity;
+  std::vector<uint8_t> descriptor;
   HidReportLengths lengths;
   bool numbered = false;
-  if (!ReadDescriptor(id, &lengths, &numbered)) return nullptr;
+  if (!DescribeNode(device.get(), &identity, &descriptor) ||
+      !ParseReportLengths(descriptor, &lengths, &numbered))
+    return nullptr;
   UniqueFd abortEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!abortEvent.valid()) return nullptr;
-  return std::make_unique<HidrawHandle>(std::move(device), std::move(abortEvent), lengths,
-                                        numbered);
+  return std::make_unique<HidrawHandle>(std::move(device), std::move(abortEvent), identity,
+                                        lengths, numbered);
 }
 
 HidBackend& SystemHidBackend() {

@@ -1,7 +1,9 @@
 // HID interfaces through the Linux hidraw driver: identity and report
-// descriptor from sysfs, reports through the /dev/hidrawN nodes.
+// descriptor from sysfs, reports through the /dev/hidrawN nodes. An opened
+// node is asked itself, through its descriptor, what it is.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,11 +21,17 @@ class HidrawBackend : public HidBackend {
   std::vector<std::string> ListInterfaces() override;
   bool ReadIdentity(const std::string& id, HidIdentity* out) override;
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override;
+  // Null also when the opened node cannot tell its identity and descriptor.
   std::unique_ptr<HidHandle> OpenInterface(const std::string& id) override;
+
+ protected:
+  // The identity and report descriptor of the node open on `fd`, asked of the
+  // node itself (hidraw's ioctls). Stand-in trees whose nodes are plain files
+  // answer for them here.
+  virtual bool DescribeNode(int fd, HidIdentity* identity, std::vector<uint8_t>* descriptor) const;
 
  private:
   std::string DeviceDir(const std::string& id) const;
-  bool ReadDescriptor(const std::string& id, HidReportLengths* lengths, bool* numbered) const;
 
   std::string sysRoot_;
   std::string devRoot_;

@@ -33,11 +33,11 @@ bool HidDevice::OpenDevice() {
     if (!Matches(id, &identity, &lengths)) continue;
     std::unique_ptr<HidHandle> handle = backend_->OpenInterface(id);
     if (!handle) continue;
-    // The node may have changed hands between the look and the open.
+    // The id may have changed hands between the look and the open: what the
+    // opened interface says of itself has to be what the look found.
     HidIdentity openedIdentity;
     HidReportLengths openedLengths;
-    if (!backend_->ReadIdentity(id, &openedIdentity) ||
-        !backend_->ReadReportLengths(id, &openedLengths) || openedIdentity != identity ||
+    if (!handle->Describe(&openedIdentity, &openedLengths) || openedIdentity != identity ||
         openedLengths != lengths)
       continue;
     if (count++ != matchIndex_) continue;

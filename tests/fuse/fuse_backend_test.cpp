@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "fuse/fuse_fixture.h"
+#include "link/hid_device.h"
+#include "sim/fake_hidraw_tree.h"
 
 namespace tarvik::fusetest {
 namespace {
@@ -153,6 +155,53 @@ TEST_F(FuseHidrawBackendTest, AbortAndUnplugEndAWaitingRead) {
   device_.SendReport(Pattern(64, 1));
   EXPECT_TRUE(fresh->Read(report, 5000));
   EXPECT_FALSE(second->Read(report, 0));
+}
+
+// The opened node is asked what it is. One that answers as another device
+// than sysfs names under its number is closed again, and a descriptor size
+// past the largest there is never asked for.
+TEST_F(FuseHidrawBackendTest, NodeThatIsNotTheDeviceSysfsNamesIsRefused) {
+  device_.Plug();
+  {
+    const std::unique_ptr<HidHandle> handle = backend_->OpenInterface("hidraw0");
+    ASSERT_NE(handle, nullptr);
+    HidIdentity identity;
+    HidReportLengths lengths;
+    ASSERT_TRUE(handle->Describe(&identity, &lengths));
+    EXPECT_EQ(identity, (HidIdentity{0x2F3A, 0x4021}));
+    EXPECT_EQ(lengths, (HidReportLengths{65, 65, 0}));
+  }
+  // Its release comes after close() returns; the counts below start after it.
+  ASSERT_TRUE(Eventually([&] { return fuse_.Stats().releases == 1; }));
+
+  struct Case {
+    const char* what;
+    NodeAnswers answers;
+  };
+  const Case cases[] = {
+      {"another product", {.productId = 0x4099}},
+      {"other lengths", {.descriptor = sim::FakeHidrawTree::VendorDescriptor(32, 64, 0)}},
+      {"numbered reports", {.descriptor = sim::FakeHidrawTree::VendorDescriptor(64, 64, 2)}},
+      {"descriptor too large", {.descriptorSize = 4097}},
+      {"no hidraw ioctls", {.refused = true}},
+  };
+  HidDevice device(*backend_);
+  for (const Case& c : cases) {
+    fuse_.SetNodeAnswers(c.answers);
+    fuse_.ClearStats();
+    HidIdentity identity;
+    ASSERT_TRUE(backend_->ReadIdentity("hidraw0", &identity));
+    EXPECT_EQ(identity, (HidIdentity{0x2F3A, 0x4021})) << c.what;
+    EXPECT_EQ(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr) << c.what;
+    EXPECT_EQ(fuse_.Stats().opens, 1) << c.what;
+    EXPECT_TRUE(Eventually([&] { return fuse_.Stats().releases == 1; })) << c.what;
+    if (c.answers.descriptorSize) {
+      EXPECT_EQ(fuse_.Stats().descriptorReads, 0) << c.what;
+    }
+  }
+
+  fuse_.SetNodeAnswers({});
+  EXPECT_NE(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
 }
 
 }  // namespace

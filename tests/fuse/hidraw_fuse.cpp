@@ -9,6 +9,8 @@
 #define FUSE_USE_VERSION 312
 #include <fcntl.h>
 #include <fuse.h>
+#include <linux/hidraw.h>
+#include <linux/input.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -197,6 +199,14 @@ std::vector<std::string_view> Split(std::string_view path) {
   return parts;
 }
 
+// The report descriptor of a device with these report lengths, in sysfs and
+// through HIDIOCGRDESC alike.
+std::vector<uint8_t> DescriptorOf(const HidReportLengths& lengths) {
+  return sim::FakeHidrawTree::VendorDescriptor(std::max(lengths.input - 1, 0),
+                                               std::max(lengths.output - 1, 0),
+                                               lengths.outputReportId);
+}
+
 // The sysfs attributes of a device as the kernel writes them.
 bool AttributeContent(Kind kind, const std::string& simId, std::vector<uint8_t>* out) {
   sim::SimBackend& backend = sim::DefaultSimBackend();
@@ -205,9 +215,7 @@ bool AttributeContent(Kind kind, const std::string& simId, std::vector<uint8_t>*
   if (!backend.ReadIdentity(simId, &identity) || !backend.ReadReportLengths(simId, &lengths))
     return false;
   if (kind == Kind::kDescriptor) {
-    *out = sim::FakeHidrawTree::VendorDescriptor(std::max(lengths.input - 1, 0),
-                                                 std::max(lengths.output - 1, 0),
-                                                 lengths.outputReportId);
+    *out = DescriptorOf(lengths);
     return true;
   }
   char text[256];
@@ -251,6 +259,9 @@ struct HidrawFuse::Impl {
 
   mutable std::mutex statsMu;
   NodeStats stats;
+
+  mutable std::mutex answersMu;
+  NodeAnswers answers;
 
   template <typename F>
   void Count(F&& change) {
@@ -335,6 +346,11 @@ class OpenNode {
       return gone_ ? -ENODEV : -EIO;
     }
     return static_cast<int>(size);
+  }
+
+  // What the device behind the node is now; false once it has gone.
+  bool Describe(HidIdentity* identity, HidReportLengths* lengths) const {
+    return handle_->Describe(identity, lengths);
   }
 
   // The ready mask now; `handle`, when given, is kept to wake the poller at
@@ -619,6 +635,53 @@ int OpPoll(const char*, fuse_file_info* fi, fuse_pollhandle* handle, unsigned* r
   return 0;
 }
 
+// hidraw's ioctls on a node. FUSE passes on only ioctls whose argument size
+// is in the command number, and gives the server no input for read-only ones:
+// HIDIOCGRDESC never sees the size the caller asked for and hands out the
+// whole descriptor, size field included.
+int OpIoctl(const char*, unsigned int cmd, void*, fuse_file_info* fi, unsigned int flags,
+            void* data) {
+  HidrawFuse::Impl& fs = Self();
+  HidrawFuse::Impl::OpenFile* file = FileOf(fi);
+  if ((flags & FUSE_IOCTL_DIR) != 0 || !file->node) return -ENOTTY;
+  NodeAnswers answers;
+  {
+    std::lock_guard lock(fs.answersMu);
+    answers = fs.answers;
+  }
+  if (answers.refused) return -ENOTTY;
+  HidIdentity identity;
+  HidReportLengths lengths;
+  if (!file->node->Describe(&identity, &lengths)) return -ENODEV;
+  if (answers.productId) identity.productId = *answers.productId;
+  const std::vector<uint8_t> descriptor = answers.descriptor.value_or(DescriptorOf(lengths));
+  const int size = answers.descriptorSize.value_or(static_cast<int>(descriptor.size()));
+  switch (cmd) {
+    case HIDIOCGRAWINFO: {
+      hidraw_devinfo info{};
+      info.bustype = BUS_USB;
+      info.vendor = static_cast<int16_t>(identity.vendorId);
+      info.product = static_cast<int16_t>(identity.productId);
+      std::memcpy(data, &info, sizeof info);
+      return 0;
+    }
+    case HIDIOCGRDESCSIZE:
+      std::memcpy(data, &size, sizeof size);
+      return 0;
+    case HIDIOCGRDESC: {
+      fs.Count([](NodeStats& s) { ++s.descriptorReads; });
+      hidraw_report_descriptor out{};
+      const std::size_t n = std::min(descriptor.size(), sizeof out.value);
+      out.size = static_cast<uint32_t>(n);
+      std::memcpy(out.value, descriptor.data(), n);
+      std::memcpy(data, &out, sizeof out);
+      return 0;
+    }
+    default:
+      return -ENOTTY;
+  }
+}
+
 int OpRelease(const char*, fuse_file_info* fi) {
   HidrawFuse::Impl& fs = Self();
   HidrawFuse::Impl::OpenFile* file = FileOf(fi);
@@ -661,6 +724,7 @@ fuse_operations Operations() {
   ops.read = OpRead;
   ops.write = OpWrite;
   ops.poll = OpPoll;
+  ops.ioctl = OpIoctl;
   ops.release = OpRelease;
   ops.opendir = OpOpendir;
   ops.releasedir = OpReleasedir;
@@ -839,6 +903,11 @@ void HidrawFuse::ClearStats() {
   impl_->stats = {};
 }
 
+void HidrawFuse::SetNodeAnswers(NodeAnswers answers) {
+  std::lock_guard lock(impl_->answersMu);
+  impl_->answers = std::move(answers);
+}
+
 bool HidrawFuse::WatchdogFired() const { return impl_->watchFired; }
 
 }  // namespace tarvik::fusetest
@@ -874,6 +943,7 @@ std::string HidrawFuse::SysRoot() const { return {}; }
 std::string HidrawFuse::DevRoot() const { return {}; }
 NodeStats HidrawFuse::Stats() const { return {}; }
 void HidrawFuse::ClearStats() {}
+void HidrawFuse::SetNodeAnswers(NodeAnswers) {}
 bool HidrawFuse::WatchdogFired() const { return false; }
 
 }  // namespace tarvik::fusetest

@@ -13,11 +13,17 @@
 // unplugged its entries vanish and open nodes behave as a hidraw node whose
 // device went away: reads fail with EIO once the queue is empty, writes with
 // ENODEV, and poll reports POLLERR | POLLHUP.
+//
+// An open node answers hidraw's HIDIOCGRAWINFO, HIDIOCGRDESCSIZE and
+// HIDIOCGRDESC with the identity and descriptor its sysfs entries show,
+// unless told to answer otherwise (SetNodeAnswers).
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +39,17 @@ struct NodeStats {
   int readsFailed = 0;                  // reads after the device left
   int pollWakeups = 0;                  // waiting pollers woken by a report or a loss
   int reportsDropped = 0;               // input reports lost to a full queue, as hidraw does
+  int descriptorReads = 0;              // HIDIOCGRDESC calls on a node
+};
+
+// What every node answers to the hidraw ioctls in place of its device's own
+// identity and descriptor, sysfs left as it is: a node that is not the device
+// its sysfs entries name.
+struct NodeAnswers {
+  std::optional<uint16_t> productId = {};               // HIDIOCGRAWINFO
+  std::optional<std::vector<uint8_t>> descriptor = {};  // HIDIOCGRDESC, and its size
+  std::optional<int> descriptorSize = {};               // HIDIOCGRDESCSIZE alone
+  bool refused = false;  // every hidraw ioctl fails with ENOTTY
 };
 
 class HidrawFuse {
@@ -62,6 +79,8 @@ class HidrawFuse {
 
   NodeStats Stats() const;
   void ClearStats();
+  // Applies to every node from the next ioctl; NodeAnswers{} goes back to the truth.
+  void SetNodeAnswers(NodeAnswers answers);
   // True once the watchdog had to abort the connection.
   bool WatchdogFired() const;
 
