@@ -2,7 +2,15 @@
 #pragma once
 
 #include "commands/field_shapes.h"
-#include "link/firmware_transfer.h"
+
+namespace tarvik {
+
+// The two transfers run whole exchanges of their own; they live with the
+// firmware image code above the table (link/firmware_transfer.cpp).
+int UpdateFirmware(DeviceLink& link, const OperationRow& row, CommandParams* params);
+int UpdateFirmwareSection(DeviceLink& link, const OperationRow& row, CommandParams* params);
+
+}  // namespace tarvik
 
 namespace tarvik::firmware_commands {
 
