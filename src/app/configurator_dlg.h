@@ -37,7 +37,7 @@ class CTarvik_ConfiguratorDlg : public QDialog {
   // The connection monitor.
   void SetConnectionState(bool connected, const char* version);
   void ConnectDevice();
-  bool LoadDeviceSettings();
+  void LoadDeviceSettings(const DeviceFeatures& features);
   void HandleCommunicationError();
   int OnDeviceNotify(long long code, long long value);
   int OnStartMonitor();

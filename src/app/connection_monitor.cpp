@@ -8,8 +8,7 @@
 #include "app/configurator_dlg.h"
 #include "app/firmware_version.h"
 #include "app/message_boxes.h"
-#include "pages/gain_steps.h"
-#include "pages/settings_exchanges.h"
+#include "pages/settings_table.h"
 
 namespace tarvik {
 namespace {
@@ -17,7 +16,6 @@ namespace {
 constexpr int kMonitorPeriodMs = 200;
 constexpr int kStartDelayMs = 300;
 constexpr int kPresenceThreshold = 10;
-constexpr int kExemptProductId = 0x402F;
 constexpr int kRefusedQuitCode = 2;
 
 // The version characters as the window shows them: up to four, ending at
@@ -59,7 +57,7 @@ void CTarvik_ConfiguratorDlg::ConnectDevice() {
   const bool exempt = m_session->isOpen && m_session->productId == kExemptProductId;
   if (FirmwareAccepted(version, exempt)) {
     SetConnectionState(true, version);
-    LoadDeviceSettings();
+    LoadDeviceSettings(FeaturesOf(m_session->productId, ParseFirmwareVersion(version)));
     return;
   }
 
@@ -85,31 +83,15 @@ void CTarvik_ConfiguratorDlg::SetConnectionState(bool connected, const char* ver
   m_usbPage.ShowConnectState(connected, firmware);
 }
 
-bool CTarvik_ConfiguratorDlg::LoadDeviceSettings() {
-  auto fail = [this] {
+void CTarvik_ConfiguratorDlg::LoadDeviceSettings(const DeviceFeatures& features) {
+  SettingsSnapshot settings;
+  if (!ReadAll(*m_session, features, &settings)) {
     HandleCommunicationError();
-    return false;
-  };
-  if (!m_audioInPage.ReadChannelSettings(0) || !m_audioInPage.ReadChannelSettings(1) ||
-      !m_audioInPage.ReadPaOutput() || !m_audioInPage.ReadInputModes())
-    return fail();
-
-  int16_t gain = 0;
-  if (!ReadOutputGain(*m_session, &gain)) return fail();
-  m_audioOutPage.SelectVolumeIndex(GainStepIndex(gain));
-
-  if (m_usbPage.SpeedButtonsEnabled()) {
-    uint8_t speed = 0;
-    if (!ReadUsbSpeed(*m_session, &speed)) return fail();
-    m_usbPage.ShowUsbSpeed(speed);
+    return;
   }
-
-  if (m_usbPage.MuteSyncEnabled()) {
-    uint8_t mode = 0;
-    if (!ReadMicMuteSync(*m_session, &mode)) return fail();
-    m_usbPage.SelectMuteSyncIndex(mode == 0 ? 0 : mode == 1 ? 1 : -1);
-  }
-  return true;
+  m_audioInPage.ShowSettings(settings);
+  m_audioOutPage.ShowSettings(settings);
+  m_usbPage.ShowSettings(settings);
 }
 
 void CTarvik_ConfiguratorDlg::HandleCommunicationError() {

@@ -6,6 +6,9 @@
 
 namespace tarvik {
 
+// Has the PA and USB speed settings with any firmware, which is never refused.
+inline constexpr int kExemptProductId = 0x402F;
+
 struct DeviceFeatures {
   bool paOutput = false;     // PA MICROPHONE SOUND OUTPUT TO SPEAKER
   bool usbSpeed = false;     // HI-SPEED / FULL-SPEED
@@ -15,8 +18,8 @@ struct DeviceFeatures {
 inline DeviceFeatures FeaturesOf(int productId, uint32_t packedFirmware) {
   const uint32_t version = packedFirmware & ~0xFFu;
   DeviceFeatures features;
-  features.paOutput = version >= 0x02000800u || productId == 0x402F;
-  if (productId == 0x402F) {
+  features.paOutput = version >= 0x02000800u || productId == kExemptProductId;
+  if (productId == kExemptProductId) {
     features.usbSpeed = true;
   } else if (productId != 0x4026 && version >= 0x02000300u) {
     features.usbSpeed = true;

@@ -2,17 +2,18 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 namespace tarvik {
 
 inline constexpr int16_t kGainSteps[9] = {-3072, -2304, -1536, -768, 0, 768, 1536, 2304, 3072};
-inline constexpr const char* kGainItems[9] = {"-12dB", "-9dB", "-6dB", "-3dB", "0dB",
-                                             "+3dB",  "+6dB", "+9dB", "+12dB"};
+inline constexpr const char* kGainItems[std::size(kGainSteps)] = {"-12dB", "-9dB", "-6dB", "-3dB", "0dB",
+                                                                 "+3dB",  "+6dB", "+9dB", "+12dB"};
 
 // The index of the step equal to `gain`, or -1 when no step is.
 inline int GainStepIndex(int gain) {
-  for (int i = 0; i < 9; ++i)
-    if (kGainSteps[i] == gain) return i;
+  for (std::size_t i = 0; i < std::size(kGainSteps); ++i)
+    if (kGainSteps[i] == gain) return static_cast<int>(i);
   return -1;
 }
 

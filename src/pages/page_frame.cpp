@@ -52,17 +52,25 @@ void PageFrame::MakeLabel(CxStaticLabel& label, int id, const char* caption, con
   label.textColor = colour;
 }
 
-QComboBox* PageFrame::CreateList(int id, const QRect& rect, const char* const* items, int count) {
+QComboBox* PageFrame::CreateList(int id, const QRect& rect, std::span<const char* const> items) {
   auto* list = new QComboBox(this);
   list->setProperty("controlId", id);
   list->setFont(m_pageFont);
   list->setGeometry(rect);
-  for (int i = 0; i < count; ++i) list->addItem(QString::fromLatin1(items[i]));
+  for (const char* item : items) list->addItem(QString::fromLatin1(item));
   // Every item shows at once when the list drops down.
   list->setMaxVisibleItems(list->count());
   list->setCurrentIndex(-1);
   list->show();
   return list;
+}
+
+bool PageFrame::WriteSetting(SettingId id, int channel, int index) {
+  const Setting& setting = SettingOf(id);
+  if (index < 0 || index >= static_cast<int>(setting.items.size())) return false;
+  if (setting.write(m_session, channel, index)) return true;
+  ReportCommError();
+  return false;
 }
 
 }  // namespace tarvik

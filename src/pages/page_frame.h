@@ -5,11 +5,12 @@
 
 #include <QFont>
 #include <QWidget>
-#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "controls/x_image.h"
 #include "controls/x_static_label.h"
+#include "pages/settings_table.h"
 
 class QComboBox;
 
@@ -43,11 +44,9 @@ class PageFrame : public QWidget {
   void MakeLabel(CxStaticLabel& label, int id, const char* caption, const QRect& rect, unsigned colour);
 
   // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
-  template <std::size_t N>
-  QComboBox* CreateList(int id, const QRect& rect, const char* const (&items)[N]) {
-    return CreateList(id, rect, items, static_cast<int>(N));
-  }
-  QComboBox* CreateList(int id, const QRect& rect, const char* const* items, int count);
+  QComboBox* CreateList(int id, const QRect& rect, std::span<const char* const> items);
+  // Writes item `index` of the setting, reporting a failed exchange; true when written.
+  bool WriteSetting(SettingId id, int channel, int index);
 
   CTarvik_ConfiguratorApp& app_;
   QWidget* m_mainWindow = nullptr;

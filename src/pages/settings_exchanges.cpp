@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "app/session_exchange.h"
@@ -10,31 +11,53 @@
 namespace tarvik {
 namespace {
 
-constexpr uint8_t kPaOutputBit = 0x10;
 constexpr uint8_t kRoutingTarget = 0;
 
-uint8_t Target(int channel) { return static_cast<uint8_t>(TARGET_INPUT_L + channel); }
 void Nothing(const CommandParams&) {}
 
-void ReadBand(const CommandParams& p, FilterBandValues* band) {
-  band->filterType = GetField(p, fields::FilterBand::filterType);
-  for (int c = 0; c < 4; ++c) band->coefficients[c] = GetField(p, fields::FilterBand::Coefficient(c));
+// Band `band` of `target` from the working set (selector 0) or the second (1).
+bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selector, FilterBandValues* values) {
+  return RunExchange(
+      session, CommandId::GetFilterBand,
+      [&](CommandParams& p) {
+        SetField(p, fields::FilterBand::target, target);
+        SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
+        p.selector = selector;
+      },
+      [&](const CommandParams& p) {
+        values->filterType = GetField(p, fields::FilterBand::filterType);
+        for (int c = 0; c < 4; ++c) values->coefficients[c] = GetField(p, fields::FilterBand::Coefficient(c));
+      });
 }
 
-void WriteBand(CommandParams& p, uint8_t target, int band, const FilterBandValues& values) {
-  SetField(p, fields::FilterBand::target, target);
-  SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
-  SetField(p, fields::FilterBand::filterType, values.filterType);
-  for (int c = 0; c < 4; ++c) SetField(p, fields::FilterBand::Coefficient(c), values.coefficients[c]);
+bool WriteBand(CHidDevCommApp& session, uint8_t target, int band, const FilterBandValues& values) {
+  return RunExchange(
+      session, CommandId::SetFilterBand,
+      [&](CommandParams& p) {
+        SetField(p, fields::FilterBand::target, target);
+        SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
+        SetField(p, fields::FilterBand::filterType, values.filterType);
+        for (int c = 0; c < 4; ++c) SetField(p, fields::FilterBand::Coefficient(c), values.coefficients[c]);
+      },
+      Nothing);
+}
+
+// Sets the record's target field.
+auto Targeting(FieldRef<uint8_t> field, uint8_t target) {
+  return [=](CommandParams& p) { SetField(p, field, target); };
+}
+
+template <typename T, typename Fill>
+bool ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out, Fill&& fill) {
+  T value{};
+  if (!RunExchange(session, id, fill, [&](const CommandParams& p) { value = GetField(p, field); })) return false;
+  *out = value;
+  return true;
 }
 
 template <typename T>
 bool ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out) {
-  T value{};
-  if (!RunExchange(session, id, [](CommandParams&) {}, [&](const CommandParams& p) { value = GetField(p, field); }))
-    return false;
-  *out = value;
-  return true;
+  return ReadValue(session, id, field, out, [](CommandParams&) {});
 }
 
 }  // namespace
@@ -52,41 +75,23 @@ bool ReadFirmwareVersion(CHidDevCommApp& session, char (&version)[5]) {
 
 bool ReadChannelValues(CHidDevCommApp& session, int channel, ChannelValues* values) {
   if (channel < 0 || channel > 1) return false;
-  const uint8_t target = Target(channel);
+  const uint8_t target = InputTarget(channel);
   ChannelValues read;
-  if (!RunExchange(
-          session, CommandId::GetChannelGain,
-          [&](CommandParams& p) { SetField(p, fields::ChannelGain::target, target); },
-          [&](const CommandParams& p) { read.gain = GetField(p, fields::ChannelGain::gain); }))
+  if (!ReadValue(session, CommandId::GetChannelGain, fields::ChannelGain::gain, &read.gain,
+                 Targeting(fields::ChannelGain::target, target)))
     return false;
-  for (int band = 0; band < 4; ++band) {
-    if (!RunExchange(
-            session, CommandId::GetFilterBand,
-            [&](CommandParams& p) {
-              SetField(p, fields::FilterBand::target, target);
-              SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
-            },
-            [&](const CommandParams& p) { ReadBand(p, &read.bands[band]); }))
-      return false;
-  }
-  if (!RunExchange(
-          session, CommandId::GetSignalLevel,
-          [&](CommandParams& p) { SetField(p, fields::SignalLevel::target, target); },
-          [&](const CommandParams& p) { read.level = GetField(p, fields::SignalLevel::level); }))
+  for (int band = 0; band < 4; ++band)
+    if (!ReadBand(session, target, band, 0, &read.bands[band])) return false;
+  if (!ReadValue(session, CommandId::GetSignalLevel, fields::SignalLevel::level, &read.level,
+                 Targeting(fields::SignalLevel::target, target)))
     return false;
   *values = read;
   return true;
 }
 
 bool ReadRoutingFlags(CHidDevCommApp& session, uint8_t* flags) {
-  uint8_t value = 0;
-  if (!RunExchange(
-          session, CommandId::GetRoutingFlags,
-          [](CommandParams& p) { SetField(p, fields::RoutingFlags::target, kRoutingTarget); },
-          [&](const CommandParams& p) { value = GetField(p, fields::RoutingFlags::flags); }))
-    return false;
-  *flags = value;
-  return true;
+  return ReadValue(session, CommandId::GetRoutingFlags, fields::RoutingFlags::flags, flags,
+                   Targeting(fields::RoutingFlags::target, kRoutingTarget));
 }
 
 bool ReadInputModeBits(CHidDevCommApp& session, uint8_t* modeBits) {
@@ -94,14 +99,8 @@ bool ReadInputModeBits(CHidDevCommApp& session, uint8_t* modeBits) {
 }
 
 bool ReadOutputGain(CHidDevCommApp& session, int16_t* gain) {
-  int16_t value = 0;
-  if (!RunExchange(
-          session, CommandId::GetChannelGain,
-          [](CommandParams& p) { SetField(p, fields::ChannelGain::target, TARGET_OUTPUT); },
-          [&](const CommandParams& p) { value = GetField(p, fields::ChannelGain::gain); }))
-    return false;
-  *gain = value;
-  return true;
+  return ReadValue(session, CommandId::GetChannelGain, fields::ChannelGain::gain, gain,
+                   Targeting(fields::ChannelGain::target, TARGET_OUTPUT));
 }
 
 bool ReadUsbSpeed(CHidDevCommApp& session, uint8_t* speed) {
@@ -116,7 +115,7 @@ bool WriteSignalLevel(CHidDevCommApp& session, int channel, bool microphone) {
   return RunExchange(
       session, CommandId::SetSignalLevel,
       [&](CommandParams& p) {
-        SetField(p, fields::SignalLevel::target, Target(channel));
+        SetField(p, fields::SignalLevel::target, InputTarget(channel));
         SetField(p, fields::SignalLevel::level, static_cast<uint8_t>(microphone ? 1 : 0));
       },
       Nothing);
@@ -133,29 +132,14 @@ bool WriteChannelGain(CHidDevCommApp& session, uint8_t target, int16_t gain) {
 }
 
 bool WriteEqPreset(CHidDevCommApp& session, int channel, int preset) {
-  if (preset < 0 || preset >= 3) return false;
-  const uint8_t target = Target(channel);
-  if (!RunExchange(
-          session, CommandId::SetFilterBand, [&](CommandParams& p) { WriteBand(p, target, 0, kEqPresets[preset]); },
-          Nothing))
-    return false;
+  if (preset < 0 || preset >= static_cast<int>(std::size(kEqPresets))) return false;
+  const uint8_t target = InputTarget(channel);
+  if (!WriteBand(session, target, 0, kEqPresets[preset])) return false;
   // Each read and write is an exchange of its own; the lock is not held
   // from one to the next.
   for (int band = 1; band < 4; ++band) {
     FilterBandValues values;
-    if (!RunExchange(
-            session, CommandId::GetFilterBand,
-            [&](CommandParams& p) {
-              SetField(p, fields::FilterBand::target, target);
-              SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
-              p.selector = 1;
-            },
-            [&](const CommandParams& p) { ReadBand(p, &values); }))
-      return false;
-    if (!RunExchange(
-            session, CommandId::SetFilterBand, [&](CommandParams& p) { WriteBand(p, target, band, values); },
-            Nothing))
-      return false;
+    if (!ReadBand(session, target, band, 1, &values) || !WriteBand(session, target, band, values)) return false;
   }
   return true;
 }

@@ -11,6 +11,9 @@
 
 namespace tarvik {
 
+// The device's target for input channel 0 (L) or 1 (R).
+inline uint8_t InputTarget(int channel) { return static_cast<uint8_t>(TARGET_INPUT_L + channel); }
+
 struct ChannelValues {
   int16_t gain = 0;
   FilterBandValues bands[4];
@@ -31,6 +34,8 @@ bool WriteSignalLevel(CHidDevCommApp& session, int channel, bool microphone);
 bool WriteChannelGain(CHidDevCommApp& session, uint8_t target, int16_t gain);
 // Band 0 from the preset, bands 1 to 3 copied from the second set.
 bool WriteEqPreset(CHidDevCommApp& session, int channel, int preset);
+// The routing flag that sends the PA microphone to the speaker.
+inline constexpr uint8_t kPaOutputBit = 0x10;
 // The second set's routing flags with the PA output bit set or cleared,
 // read and written under one hold of the session lock.
 bool WritePaOutput(CHidDevCommApp& session, bool on);

@@ -3,20 +3,12 @@
 #include <QComboBox>
 
 #include "app/configurator_app.h"
-#include "commands/operation_fields.h"
 #include "pages/device_features.h"
-#include "pages/gain_steps.h"
-#include "pages/settings_exchanges.h"
 
 namespace tarvik {
 namespace {
 
 constexpr int kChannelOffset = 186;  // R sits this far below L
-constexpr uint8_t kPaOutputBit = 0x10;
-
-constexpr const char* kModeItems[2] = {"CONFERENCE SYSTEM", "PA MICROPHONE"};
-constexpr const char* kLevelItems[2] = {"LINE", "MICROPHONE"};
-constexpr const char* kOnOffItems[2] = {"ON", "OFF"};
 
 // Control ids of L and R.
 struct ChannelIds {
@@ -37,7 +29,7 @@ void CTabViewAudIn::OnInitDialog() {
   CreateChannel(0);
   CreateChannel(1);
   MakeLabel(paLabel_, 1045, "PA MICROPHONE SOUND OUTPUT TO SPEAKER", RectLtrb(25, 392, 375, 415), 0x505050);
-  paOutput_ = CreateList(1046, RectLtrb(345, 389, 415, 412), kOnOffItems);
+  paOutput_ = CreateList(1046, RectLtrb(345, 389, 415, 412), SettingOf(SettingId::kPaOutput).items);
   connect(paOutput_, &QComboBox::activated, this, [this] { OnPaOutputChange(); });
   ShowChannelOptions(0, false);
   ShowChannelOptions(1, false);
@@ -49,14 +41,14 @@ void CTabViewAudIn::CreateChannel(int channel) {
   const int dy = kChannelOffset * channel;
   auto rect = [dy](int l, int t, int r, int b) { return RectLtrb(l, t + dy, r, b + dy); };
   MakeLabel(c.modeLabel, id.modeLabel, "MODE", rect(139, 49, 189, 72), 0x505050);
-  c.mode = CreateList(id.mode, rect(215, 46, 415, 69), kModeItems);
+  c.mode = CreateList(id.mode, rect(215, 46, 415, 69), SettingOf(SettingId::kMode).items);
   MakeLabel(c.levelLabel, id.levelLabel, "SIGNAL LEVEL", rect(139, 96, 239, 119), 0x505050);
-  c.level = CreateList(id.level, rect(240, 93, 390, 116), kLevelItems);
+  c.level = CreateList(id.level, rect(240, 93, 390, 116), SettingOf(SettingId::kSignalLevel).items);
   MakeLabel(c.noOption, id.noOption, "NO OPTION", rect(139, 96, 239, 119), 0x808080);
   MakeLabel(c.gainLabel, id.gainLabel, "GAIN", rect(139, 130, 239, 153), 0x505050);
-  c.gain = CreateList(id.gain, rect(240, 127, 390, 150), kGainItems);
+  c.gain = CreateList(id.gain, rect(240, 127, 390, 150), SettingOf(SettingId::kGain).items);
   MakeLabel(c.eqLabel, id.eqLabel, "EQ", rect(139, 164, 239, 187), 0x505050);
-  c.eq = CreateList(id.eq, rect(240, 161, 390, 184), kEqItems);
+  c.eq = CreateList(id.eq, rect(240, 161, 390, 184), SettingOf(SettingId::kEq).items);
 
   connect(c.mode, &QComboBox::activated, this, [this, channel] { OnModeChange(channel); });
   connect(c.level, &QComboBox::activated, this, [this, channel] { OnSignalLevelChange(channel); });
@@ -87,36 +79,40 @@ void CTabViewAudIn::ShowConnectState(bool connected, uint32_t firmware) {
 
 bool CTabViewAudIn::ReadChannelSettings(int channel) {
   if (!Created() || channel < 0 || channel > 1) return false;
-  ChannelValues values;
-  if (!ReadChannelValues(m_session, channel, &values)) return false;
+  SettingsSnapshot read;
+  if (!ReadChannelValues(m_session, channel, &read.channels[channel])) return false;
   // Every value is read before any list changes.
-  Channel& c = channels_[channel];
-  c.level->setCurrentIndex(values.level != 0 ? 1 : 0);
-  c.gain->setCurrentIndex(GainStepIndex(values.gain));
-  c.eq->setCurrentIndex(MatchEqPreset(values.bands));
+  ShowChannelValues(read, channel);
   return true;
 }
 
 bool CTabViewAudIn::ReadPaOutput() {
-  uint8_t flags = 0;
-  if (!Created() || !ReadRoutingFlags(m_session, &flags)) return false;
-  paOutput_->setCurrentIndex((flags & kPaOutputBit) ? 0 : 1);
+  SettingsSnapshot read;
+  if (!Created() || !ReadRoutingFlags(m_session, &read.routing)) return false;
+  paOutput_->setCurrentIndex(SettingOf(SettingId::kPaOutput).index(read, 0));
   return true;
 }
 
-bool CTabViewAudIn::ReadInputModes() {
-  uint8_t modeBits = 0;
-  if (!Created() || !ReadInputModeBits(m_session, &modeBits)) return false;
-  const int modes[2] = {modeBits & 0x01, (modeBits >> 1) & 0x01};
-  for (int channel = 0; channel < 2; ++channel) {
-    channels_[channel].mode->setCurrentIndex(modes[channel]);
-    ShowChannelOptions(channel, modes[channel] == 1);
-  }
-  ShowPaRow(modes[0], modes[1]);
-  return true;
+void CTabViewAudIn::ShowChannelValues(const SettingsSnapshot& settings, int channel) {
+  const Channel& c = channels_[channel];
+  c.level->setCurrentIndex(SettingOf(SettingId::kSignalLevel).index(settings, channel));
+  c.gain->setCurrentIndex(SettingOf(SettingId::kGain).index(settings, channel));
+  c.eq->setCurrentIndex(SettingOf(SettingId::kEq).index(settings, channel));
 }
 
-void CTabViewAudIn::ShowPaRow(int modeL, int modeR) {
+void CTabViewAudIn::ShowSettings(const SettingsSnapshot& settings) {
+  if (!Created()) return;
+  ShowChannelValues(settings, 0);
+  ShowChannelValues(settings, 1);
+  paOutput_->setCurrentIndex(SettingOf(SettingId::kPaOutput).index(settings, 0));
+  const int modes[2] = {SettingOf(SettingId::kMode).index(settings, 0), SettingOf(SettingId::kMode).index(settings, 1)};
+  for (int channel = 0; channel < 2; ++channel) channels_[channel].mode->setCurrentIndex(modes[channel]);
+  ShowRows(modes[0], modes[1]);
+}
+
+void CTabViewAudIn::ShowRows(int modeL, int modeR) {
+  ShowChannelOptions(0, modeL != 0);
+  ShowChannelOptions(1, modeR != 0);
   if (modeL == 0 && modeR == 0) {
     paLabel_.hide();
     paOutput_->hide();
@@ -137,30 +133,21 @@ void CTabViewAudIn::OnModeChange(int channel) {
     ReportCommError();
     return;
   }
-  ShowChannelOptions(0, modeL != 0);
-  ShowChannelOptions(1, modeR != 0);
-  ShowPaRow(modeL, modeR);
+  ShowRows(modeL, modeR);
 }
 
 void CTabViewAudIn::OnSignalLevelChange(int channel) {
-  if (!WriteSignalLevel(m_session, channel, channels_[channel].level->currentIndex() != 0)) ReportCommError();
+  WriteSetting(SettingId::kSignalLevel, channel, channels_[channel].level->currentIndex());
 }
 
 void CTabViewAudIn::OnGainChange(int channel) {
-  const int index = channels_[channel].gain->currentIndex();
-  if (index < 0 || index >= 9) return;
-  if (!WriteChannelGain(m_session, static_cast<uint8_t>(TARGET_INPUT_L + channel), kGainSteps[index]))
-    ReportCommError();
+  WriteSetting(SettingId::kGain, channel, channels_[channel].gain->currentIndex());
 }
 
 void CTabViewAudIn::OnEqChange(int channel) {
-  const int index = channels_[channel].eq->currentIndex();
-  if (index < 0 || index >= 3) return;
-  if (!WriteEqPreset(m_session, channel, index)) ReportCommError();
+  WriteSetting(SettingId::kEq, channel, channels_[channel].eq->currentIndex());
 }
 
-void CTabViewAudIn::OnPaOutputChange() {
-  if (!WritePaOutput(m_session, paOutput_->currentIndex() != 1)) ReportCommError();
-}
+void CTabViewAudIn::OnPaOutputChange() { WriteSetting(SettingId::kPaOutput, 0, paOutput_->currentIndex()); }
 
 }  // namespace tarvik

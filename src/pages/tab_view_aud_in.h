@@ -3,7 +3,6 @@
 #pragma once
 
 #include "controls/x_static_label.h"
-#include "pages/eq_presets.h"
 #include "pages/page_frame.h"
 
 class QComboBox;
@@ -17,11 +16,12 @@ class CTabViewAudIn : public PageFrame {
   explicit CTabViewAudIn(CTarvik_ConfiguratorApp& app);
 
   void ShowConnectState(bool connected, uint32_t firmware);
+  // Shows what a load of the device read.
+  void ShowSettings(const SettingsSnapshot& settings);
   // The page's reads: each shows what it read and returns true, or returns
   // false with every control left as it was. They report nothing.
   bool ReadChannelSettings(int channel);
   bool ReadPaOutput();
-  bool ReadInputModes();
   void ShowChannelOptions(int channel, bool show);
 
   void OnModeChange(int channel);
@@ -46,9 +46,10 @@ class CTabViewAudIn : public PageFrame {
 
  private:
   void CreateChannel(int channel);
-  // The PA row follows the modes: hidden while both channels are in
-  // CONFERENCE SYSTEM, shown otherwise when the device has the setting.
-  void ShowPaRow(int modeL, int modeR);
+  void ShowChannelValues(const SettingsSnapshot& settings, int channel);
+  // A channel's options show in PA MICROPHONE; the PA row hides while both
+  // are in CONFERENCE SYSTEM and shows otherwise when the device has it.
+  void ShowRows(int modeL, int modeR);
 
   Channel channels_[2];
   CxStaticLabel paLabel_;

@@ -2,10 +2,6 @@
 
 #include <QComboBox>
 
-#include "commands/operation_fields.h"
-#include "pages/gain_steps.h"
-#include "pages/settings_exchanges.h"
-
 namespace tarvik {
 
 CTabViewAudOut::CTabViewAudOut(CTarvik_ConfiguratorApp& app) : PageFrame(app, 147) {}
@@ -13,7 +9,7 @@ CTabViewAudOut::CTabViewAudOut(CTarvik_ConfiguratorApp& app) : PageFrame(app, 14
 void CTabViewAudOut::OnInitDialog() {
   MakeLabel(heading_, 1035, "L/R CHANNEL", RectLtrb(25, 13, 115, 36), 0x000000);
   MakeLabel(volumeLabel_, 1047, "OUTPUT VOLUME", RectLtrb(139, 49, 249, 71), 0x505050);
-  volume_ = CreateList(1019, RectLtrb(262, 46, 415, 69), kGainItems);
+  volume_ = CreateList(1019, RectLtrb(262, 46, 415, 69), SettingOf(SettingId::kOutputVolume).items);
   connect(volume_, &QComboBox::activated, this, &CTabViewAudOut::OnOutputVolumeChange);
 }
 
@@ -23,13 +19,10 @@ void CTabViewAudOut::ShowConnectState(bool connected, uint32_t) {
   volume_->setCurrentIndex(-1);
 }
 
-void CTabViewAudOut::SelectVolumeIndex(int index) {
-  if (volume_ != nullptr) volume_->setCurrentIndex(index >= 0 && index < 9 ? index : -1);
+void CTabViewAudOut::ShowSettings(const SettingsSnapshot& settings) {
+  if (volume_ != nullptr) volume_->setCurrentIndex(SettingOf(SettingId::kOutputVolume).index(settings, 0));
 }
 
-void CTabViewAudOut::OnOutputVolumeChange(int index) {
-  if (index < 0 || index >= 9) return;
-  if (!WriteChannelGain(m_session, TARGET_OUTPUT, kGainSteps[index])) ReportCommError();
-}
+void CTabViewAudOut::OnOutputVolumeChange(int index) { WriteSetting(SettingId::kOutputVolume, 0, index); }
 
 }  // namespace tarvik

@@ -15,8 +15,8 @@ class CTabViewAudOut : public PageFrame {
   explicit CTabViewAudOut(CTarvik_ConfiguratorApp& app);
 
   void ShowConnectState(bool connected, uint32_t firmware);
-  // Selects the list item `index`, or clears the selection for -1.
-  void SelectVolumeIndex(int index);
+  // Shows what a load of the device read.
+  void ShowSettings(const SettingsSnapshot& settings);
   void OnOutputVolumeChange(int index);
 
   QComboBox* VolumeList() const { return volume_; }

@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kHiSpeedId = 1038;
 constexpr int kFullSpeedId = 1039;
-constexpr uint8_t kMuteSyncValues[2] = {0, 1};
-constexpr const char* kMuteSyncItems[2] = {"NO SYNC", "SYNC WITH PCs"};
 
 // Keeps the window painted while the restart wait holds back every other
 // message, user input above all.
@@ -32,8 +30,8 @@ void CTabViewUsb::OnInitDialog() {
   MakeLabel(modeLabel_, 1041, "MODE", RectLtrb(139, 49, 189, 72), 0x505050);
   CreateSpeedButton(hiSpeed_, kHiSpeedId, RectLtrb(282, 51, 297, 66));
   CreateSpeedButton(fullSpeed_, kFullSpeedId, RectLtrb(282, 85, 297, 100));
-  MakeLabel(hiSpeedLabel_, 1042, "HI-SPEED", RectLtrb(309, 49, 409, 64), 0x000000);
-  MakeLabel(fullSpeedLabel_, 1043, "FULL-SPEED", RectLtrb(309, 83, 409, 98), 0x000000);
+  MakeLabel(hiSpeedLabel_, 1042, SettingOf(SettingId::kUsbSpeed).items[0], RectLtrb(309, 49, 409, 64), 0x000000);
+  MakeLabel(fullSpeedLabel_, 1043, SettingOf(SettingId::kUsbSpeed).items[1], RectLtrb(309, 83, 409, 98), 0x000000);
 
   // The link is fitted to its text, keeping its right and bottom edges.
   const QRect linkRect = RectLtrb(335, 112, 425, 129);
@@ -47,7 +45,7 @@ void CTabViewUsb::OnInitDialog() {
   help_.address = QString::fromLatin1(kOnlineManualAddress);
 
   MakeLabel(muteLabel_, 1048, "MICROPHONE MUTE", RectLtrb(139, 168, 279, 191), 0x505050);
-  muteSync_ = CreateList(1049, RectLtrb(282, 165, 419, 188), kMuteSyncItems);
+  muteSync_ = CreateList(1049, RectLtrb(282, 165, 419, 188), SettingOf(SettingId::kMicMuteSync).items);
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
   ShowConnectState(false, 0);
 }
@@ -72,14 +70,12 @@ void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
   if (muteSync_ == nullptr) return;
   if (connected) {
     const DeviceFeatures features = FeaturesOf(m_session.productId, firmware);
-    if (m_session.productId != 0x402F) {
-      if (!features.usbSpeed) return;  // the page stays as it is
-      if (features.micMuteSync) {
-        muteSync_->setEnabled(true);
-        muteSync_->setCurrentIndex(-1);
-        muteSync_->show();
-        muteLabel_.show();
-      }
+    if (!features.usbSpeed) return;  // the page stays as it is
+    if (features.micMuteSync) {
+      muteSync_->setEnabled(true);
+      muteSync_->setCurrentIndex(-1);
+      muteSync_->show();
+      muteLabel_.show();
     }
   } else {
     muteSync_->setEnabled(false);
@@ -104,8 +100,10 @@ void CTabViewUsb::ShowUsbSpeed(int value) {
 
 bool CTabViewUsb::MuteSyncEnabled() const { return muteSync_ != nullptr && muteSync_->isEnabled(); }
 
-void CTabViewUsb::SelectMuteSyncIndex(int index) {
-  if (muteSync_ != nullptr) muteSync_->setCurrentIndex(index == 0 || index == 1 ? index : -1);
+void CTabViewUsb::ShowSettings(const SettingsSnapshot& settings) {
+  if (settings.usbSpeed) ShowUsbSpeed(SettingOf(SettingId::kUsbSpeed).index(settings, 0));
+  if (settings.muteSync && muteSync_ != nullptr)
+    muteSync_->setCurrentIndex(SettingOf(SettingId::kMicMuteSync).index(settings, 0));
 }
 
 bool CTabViewUsb::event(QEvent* event) {
@@ -135,11 +133,8 @@ void CTabViewUsb::OnUsbSpeedClick(int id) {
     SetChecked(fullSpeed_, wasFull);
     return;
   }
-  if (!WriteUsbSpeed(m_session, static_cast<uint8_t>(value))) {
-    ReportCommError();
-    return;
-  }
-  QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
+  if (WriteSetting(SettingId::kUsbSpeed, 0, value))
+    QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
 }
 
 void CTabViewUsb::OnRestartWait() {
@@ -150,9 +145,6 @@ void CTabViewUsb::OnRestartWait() {
   if (!gone) ReportCommError();
 }
 
-void CTabViewUsb::OnMuteSyncChange(int index) {
-  if (index < 0 || index > 1) return;
-  if (!WriteMicMuteSync(m_session, kMuteSyncValues[index])) ReportCommError();
-}
+void CTabViewUsb::OnMuteSyncChange(int index) { WriteSetting(SettingId::kMicMuteSync, 0, index); }
 
 }  // namespace tarvik

@@ -25,7 +25,8 @@ class CTabViewUsb : public PageFrame {
   // Checks HI-SPEED for 0, FULL-SPEED for 1, neither for anything else.
   void ShowUsbSpeed(int value);
   bool MuteSyncEnabled() const;
-  void SelectMuteSyncIndex(int index);
+  // Shows what a load of the device read.
+  void ShowSettings(const SettingsSnapshot& settings);
 
   void OnUsbSpeedClick(int id);
   void OnRestartWait();

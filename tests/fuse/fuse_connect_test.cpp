@@ -9,7 +9,8 @@
 #include <utility>
 
 #include "fuse/fuse_fixture.h"
-#include "pages/settings_exchanges.h"
+#include "app/firmware_version.h"
+#include "pages/settings_table.h"
 
 namespace tarvik::fusetest {
 namespace {
@@ -78,17 +79,8 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
 
   char version[5] = {};
   ASSERT_TRUE(ReadFirmwareVersion(*session_, version));
-  ChannelValues channels[2];
-  ASSERT_TRUE(ReadChannelValues(*session_, 0, &channels[0]));
-  ASSERT_TRUE(ReadChannelValues(*session_, 1, &channels[1]));
-  uint8_t routing = 0;
-  ASSERT_TRUE(ReadRoutingFlags(*session_, &routing));
-  uint8_t modeBits = 0;
-  ASSERT_TRUE(ReadInputModeBits(*session_, &modeBits));
-  int16_t outputGain = 0;
-  ASSERT_TRUE(ReadOutputGain(*session_, &outputGain));
-  uint8_t usbSpeed = 0;
-  ASSERT_TRUE(ReadUsbSpeed(*session_, &usbSpeed));
+  SettingsSnapshot settings;
+  ASSERT_TRUE(ReadAll(*session_, FeaturesOf(session_->productId, ParseFirmwareVersion(version)), &settings));
   const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
   std::cout << "[ connect  ] probe, open and " << device_.RequestCount() << " exchanges in "
             << took.count() / 1000.0 << " ms\n";
@@ -97,19 +89,22 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
   EXPECT_STREQ(version, "2.10");
   for (int c = 0; c < 2; ++c) {
     SCOPED_TRACE(c == 0 ? "channel L" : "channel R");
-    EXPECT_EQ(channels[c].gain, stored.gain[c]);
-    EXPECT_EQ(channels[c].level, stored.level[c]);
+    const ChannelValues& channel = settings.channels[c];
+    EXPECT_EQ(channel.gain, stored.gain[c]);
+    EXPECT_EQ(channel.level, stored.level[c]);
     for (int band = 0; band < 4; ++band) {
-      EXPECT_EQ(channels[c].bands[band].filterType, Stored::BandType(c, band)) << "band " << band;
+      EXPECT_EQ(channel.bands[band].filterType, Stored::BandType(c, band)) << "band " << band;
       const std::array<float, 4> expected = Stored::Band(c, band);
       for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(channels[c].bands[band].coefficients[k], expected[k]) << "band " << band << " value " << k;
+        EXPECT_EQ(channel.bands[band].coefficients[k], expected[k]) << "band " << band << " value " << k;
     }
   }
-  EXPECT_EQ(routing, stored.routing);
-  EXPECT_EQ(modeBits, stored.modeBits);
-  EXPECT_EQ(outputGain, stored.outputGain);
-  EXPECT_EQ(usbSpeed, stored.usbSpeed);
+  EXPECT_EQ(settings.routing, stored.routing);
+  EXPECT_EQ(settings.modeBits, stored.modeBits);
+  EXPECT_EQ(settings.outputGain, stored.outputGain);
+  ASSERT_TRUE(settings.usbSpeed);
+  EXPECT_EQ(*settings.usbSpeed, stored.usbSpeed);
+  EXPECT_FALSE(settings.muteSync);  // firmware 2.10 has none
 
   // The requests, in the configurator's order, each one read of the working set.
   std::vector<std::pair<uint16_t, uint8_t>> expected = {{kDeviceInfo, INFO_FIRMWARE_VERSION}};
