@@ -13,7 +13,7 @@
 
 #include "link/hid_backend_linux.h"
 #include "link/hid_device.h"
-#include "sim/fake_hidraw_tree.h"
+#include "fake_hidraw/fake_hidraw_tree.h"
 
 namespace tarvik {
 namespace {

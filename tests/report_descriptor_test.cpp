@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "sim/fake_hidraw_tree.h"
+#include "fake_hidraw/fake_hidraw_tree.h"
 
 namespace tarvik {
 namespace {

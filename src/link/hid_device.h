@@ -47,7 +47,6 @@ class HidDevice {
 
  private:
   bool Matches(const std::string& id, HidIdentity* identity, HidReportLengths* lengths) const;
-  int FindDevice();
   bool OpenDevice();
 
   HidBackend* backend_;

@@ -6,7 +6,7 @@
 
 #include "fuse/fuse_fixture.h"
 #include "link/hid_device.h"
-#include "sim/fake_hidraw_tree.h"
+#include "fake_hidraw/fake_hidraw_tree.h"
 
 namespace tarvik::fusetest {
 namespace {

@@ -35,7 +35,7 @@
 #include <thread>
 
 #include "link/hid_backend.h"
-#include "sim/fake_hidraw_tree.h"
+#include "fake_hidraw/fake_hidraw_tree.h"
 #include "sim/sim_backend.h"
 
 namespace tarvik::fusetest {

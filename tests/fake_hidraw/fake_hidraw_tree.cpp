@@ -1,4 +1,4 @@
-#include "sim/fake_hidraw_tree.h"
+#include "fake_hidraw/fake_hidraw_tree.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
