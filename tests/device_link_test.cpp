@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <future>
 #include <thread>
 
 #include "link/link_errors.h"
+#include "manual_clock.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "test_support.h"
@@ -17,7 +18,6 @@ using sim::Fault;
 using sim::FaultKind;
 using testing::MakeReport;
 using testing::NotifyRecorder;
-using Clock = std::chrono::steady_clock;
 
 class DeviceLinkTest : public ::testing::Test {
  protected:
@@ -35,21 +35,41 @@ class DeviceLinkTest : public ::testing::Test {
     return link.Send(link.RequestBuffer(), kHeaderSize, timeoutMs);
   }
 
+  // Sends the request in the request buffer, which the device swallows, and
+  // expects the link to give up after exactly `timeoutMs`.
+  void ExpectTimeOut(std::size_t length, int timeoutMs) {
+    device.InjectFault({FaultKind::NoReply});
+    clock.ExpireWait(clock.Waits() + 1);
+    const long long start = clock.NowMs();
+    EXPECT_EQ(link.Send(link.RequestBuffer(), length, timeoutMs), LINK_ERR_TIMEOUT);
+    EXPECT_EQ(clock.NowMs() - start, timeoutMs);
+  }
+  void ExpectUsbSpeedReadTimeOut(int timeoutMs) {
+    EncodeHeader(link.RequestBuffer(), kKindRead, 0x001A, 0, 0, 0);
+    ExpectTimeOut(kHeaderSize, timeoutMs);
+  }
+
   // Answers the next request with the given reports instead of the device.
-  std::thread Script(std::vector<testing::Report> reports, int pauseMs = 0) {
+  std::thread Script(std::vector<testing::Report> reports) {
     device.InjectFault({FaultKind::NoReply});
     const std::size_t before = device.RequestCount();
-    return std::thread([this, reports, pauseMs, before] {
+    return std::thread([this, reports, before] {
       device.WaitForRequests(before + 1, 5000);
-      for (const auto& report : reports) {
-        if (pauseMs) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-        device.SendReport(report);
-      }
+      for (const auto& report : reports) device.SendReport(report);
     });
   }
 
+  // Returns once the receive thread has handled every report sent before:
+  // it handles them in order, and this notification comes last.
+  void AwaitReportsHandled() {
+    const std::size_t seen = NotifyRecorder::Instance().Calls().size();
+    device.SendNotification(1, 0);
+    ASSERT_TRUE(NotifyRecorder::Instance().WaitFor(seen + 1));
+  }
+
+  testing::ManualClock clock;
   sim::SimDevice device;
-  DeviceLink link{sim::DefaultSimBackend()};
+  DeviceLink link{sim::DefaultSimBackend(), 0, clock};
 };
 
 TEST_F(DeviceLinkTest, ReplyCompletesOnFirstReportOrOnlyAfterItsLast) {
@@ -61,7 +81,7 @@ TEST_F(DeviceLinkTest, ReplyCompletesOnFirstReportOrOnlyAfterItsLast) {
 
   // A 60-byte payload needs the 0x85 report; completing on the 0x83 would
   // leave byte 63 of the reply unfilled.
-  script = Script({MakeReport(0x83, {3, 0x1A, 0, 0, 0, 0, 60, 0}), MakeReport(0x85, {0x5A})}, 30);
+  script = Script({MakeReport(0x83, {3, 0x1A, 0, 0, 0, 0, 60, 0}), MakeReport(0x85, {0x5A})});
   EXPECT_EQ(SendUsbSpeedRead(5000), LINK_OK);
   script.join();
   EXPECT_EQ(link.ReplyBuffer()[63], 0x5A);
@@ -77,28 +97,30 @@ TEST_F(DeviceLinkTest, StatusByteDecidesAndStatusPairIsKept) {
   EXPECT_EQ(link.LastStatus(), 0xFE);
 
   // A failed exchange leaves the pair of the last completed reply.
-  device.InjectFault({FaultKind::NoReply});
-  EXPECT_EQ(SendUsbSpeedRead(50), LINK_ERR_TIMEOUT);
+  ExpectUsbSpeedReadTimeOut(50);
   EXPECT_EQ(link.LastStatus(), 0xFE);
 
   EXPECT_EQ(link.Send(link.RequestBuffer(), 0, 5000), LINK_ERR_EMPTY);
 }
 
 TEST_F(DeviceLinkTest, LateReplyIsDiscardedOrSeenByTheNextRequest) {
+  const std::vector<testing::Report> speedReply =
+      testing::ReplyReports(testing::ReplyMessage(kKindReadReply, 0x001A, 0, {2}));
+  const std::vector<testing::Report> infoReply =
+      testing::ReplyReports(testing::ReplyMessage(kKindReadReply, 0x0006, 0x21, {1, 2, 3}));
+
   // Arrives before the next request resets the event: discarded.
-  device.InjectFault({FaultKind::LateReply, 100});
-  EXPECT_EQ(SendUsbSpeedRead(20), LINK_ERR_TIMEOUT);
-  ASSERT_TRUE(device.WaitForRequests(1, 5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  device.InjectFault({FaultKind::NoReply});
-  EXPECT_EQ(SendUsbSpeedRead(50), LINK_ERR_TIMEOUT);
+  ExpectUsbSpeedReadTimeOut(20);
+  for (const auto& report : speedReply) device.SendReport(report);
+  AwaitReportsHandled();
+  ExpectUsbSpeedReadTimeOut(50);
 
   // Arrives while the next request waits: that request takes it.
   EncodeHeader(link.RequestBuffer(), kKindRead, 0x0006, 0x21, 0, 0);
-  device.InjectFault({FaultKind::LateReply, 500});
-  EXPECT_EQ(link.Send(link.RequestBuffer(), kHeaderSize, 20), LINK_ERR_TIMEOUT);
-  device.InjectFault({FaultKind::NoReply});
+  ExpectTimeOut(kHeaderSize, 20);
+  std::thread late = Script(infoReply);
   EXPECT_EQ(SendUsbSpeedRead(5000), LINK_OK);
+  late.join();
   EXPECT_EQ(DecodeHeader(link.ReplyBuffer()).command, 0x0006);
 }
 
@@ -108,9 +130,8 @@ TEST_F(DeviceLinkTest, UnplugWhileWaitingEndsTheRequestAndPostsLinkLostOnce) {
     device.WaitForRequests(1, 5000);
     device.Unplug();
   });
-  const auto start = Clock::now();
   EXPECT_EQ(SendUsbSpeedRead(30000), LINK_ERR_STOPPED);
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+  EXPECT_EQ(clock.NowMs(), 0);  // the unplug ended the wait, not its time
   unplug.join();
 
   ASSERT_TRUE(NotifyRecorder::Instance().WaitFor(1));
@@ -150,33 +171,36 @@ TEST_F(DeviceLinkTest, NotificationsReachTheCallbackInOrder) {
 }
 
 TEST_F(DeviceLinkTest, CompletionNoticeReplacesAnUnfinishedReply) {
-  std::thread script = Script({MakeReport(0x83, {3, 0x1A, 0, 0, 0, 0, 100, 0}),
-                               MakeReport(0x90, {4, 0}), MakeReport(0x85, {})},
-                              10);
+  std::thread script =
+      Script({MakeReport(0x83, {3, 0x1A, 0, 0, 0, 0, 100, 0}), MakeReport(0x90, {4, 0})});
   EXPECT_EQ(SendUsbSpeedRead(5000), LINK_OK);
   script.join();
   EXPECT_EQ(link.ReplyBuffer()[0], 4);
   EXPECT_EQ(link.ReplyBuffer()[1], 0);
 
-  // The unfinished reply was dropped, so its stray last fragment completed
-  // nothing: the next request waits for its own reply.
+  // The unfinished reply was dropped, so its stray last fragment, arriving
+  // while the next request waits, completes nothing.
   device.InjectFault({FaultKind::NoReply});
-  EXPECT_EQ(SendUsbSpeedRead(50), LINK_ERR_TIMEOUT);
+  const std::size_t wait = clock.Waits() + 1;
+  std::future<int> sent = std::async(std::launch::async, [this] { return SendUsbSpeedRead(50); });
+  ASSERT_TRUE(clock.AwaitWaiting(wait));
+  device.SendReport(MakeReport(0x85, {}));
+  AwaitReportsHandled();
+  clock.Advance(50);
+  EXPECT_EQ(sent.get(), LINK_ERR_TIMEOUT);
 }
 
 TEST_F(DeviceLinkTest, NoticeWithoutWaiterIsClearedByTheNextSend) {
   device.SendReport(MakeReport(0x90, {4, 1}));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  device.InjectFault({FaultKind::NoReply});
-  EXPECT_EQ(SendUsbSpeedRead(50), LINK_ERR_TIMEOUT);
+  AwaitReportsHandled();
+  ExpectUsbSpeedReadTimeOut(50);
 }
 
 TEST_F(DeviceLinkTest, MultiReportRequestReachesTheDeviceWhole) {
   uint8_t* request = link.RequestBuffer();
   EncodeHeader(request, kKindWrite, 0x0119, 0x71, 0, 181);
   for (int i = 0; i < 181; ++i) request[kHeaderSize + i] = static_cast<uint8_t>(i);
-  device.InjectFault({FaultKind::NoReply});
-  EXPECT_EQ(link.Send(request, kHeaderSize + 181, 20), LINK_ERR_TIMEOUT);
+  ExpectTimeOut(kHeaderSize + 181, 20);
   ASSERT_EQ(device.RequestCount(), 1u);
   const sim::RequestRecord record = device.Requests()[0];
   EXPECT_EQ(record.command, 0x0119);

@@ -8,6 +8,7 @@
 #include "commands/operation_fields.h"
 #include "firmware_images.h"
 #include "link/crc16.h"
+#include "link/firmware_transfer.h"
 #include "link/link_errors.h"
 #include "session_fixture.h"
 
@@ -158,6 +159,40 @@ TEST_F(FirmwareTransferTest, DeviceResultsDecide) {
   quickNotice.noticeDelayMs = 0;
   device.SetFirmwareBehaviour(quickNotice);
   EXPECT_EQ(Package(file, {1, 2, 3}), LINK_OK);
+}
+
+TEST_F(FirmwareTransferTest, ProgrammingWaitsItsFullTimeForTheNoticeThenGivesUp) {
+  sim::FirmwareBehaviour silent;
+  silent.sendNotice = false;
+  device.SetFirmwareBehaviour(silent);
+  // Start, the one block, programming the first target, then its notice.
+  const std::size_t noticeWait = clock.Waits() + 4;
+  clock.ExpireWait(noticeWait);
+  EXPECT_EQ(Package(testing::Package(testing::Payload(100))), LINK_ERR_TIMEOUT);
+  EXPECT_EQ(clock.NowMs(), kProgrammingTimeoutMs);
+  EXPECT_EQ(clock.Waits(), noticeWait);
+  EXPECT_EQ(device.Firmware().programmed, (std::vector<uint8_t>{0x01}));
+  EXPECT_EQ(device.RequestCount(), 3u);
+  EXPECT_NE(progressSeen.back(), 100);
+}
+
+TEST_F(FirmwareTransferTest, AnUnansweredRequestCostsItsStepsFullWaitBeforeTheNextTry) {
+  // The first block's reply is lost; its second try goes through.
+  device.InjectFault({FaultKind::NoReply}, 1);
+  clock.ExpireWait(clock.Waits() + 2);
+  ASSERT_EQ(Package(testing::Package(testing::Payload(100)), {}), LINK_OK);
+  EXPECT_EQ(clock.NowMs(), 5000);
+  EXPECT_EQ(Blocks(0x0D09), (std::vector<std::pair<uint32_t, std::size_t>>{{0, 100}, {0, 100}}));
+
+  // Every finish of a section goes unanswered: five tries, each waiting the
+  // section's own time.
+  const long long start = clock.NowMs();
+  const std::size_t firstFinish = clock.Waits() + 4;  // after the start and two blocks
+  device.InjectFault({FaultKind::NoReply}, 3, 5);
+  for (std::size_t wait = firstFinish; wait < firstFinish + 5; ++wait) clock.ExpireWait(wait);
+  EXPECT_EQ(Section(testing::Trailing("FWUP", 5000)), LINK_ERR_PROGRAM);
+  EXPECT_EQ(clock.NowMs() - start, 5 * 78480);
+  EXPECT_EQ(clock.Waits(), firstFinish + 4);
 }
 
 TEST_F(FirmwareTransferTest, DropOffMidTransferStopsWithoutPosting) {

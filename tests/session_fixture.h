@@ -8,6 +8,7 @@
 
 #include "commands/command_id.h"
 #include "link/hid_dev_comm_app.h"
+#include "manual_clock.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "test_support.h"
@@ -16,8 +17,13 @@ namespace tarvik::testing {
 
 using Bytes = std::vector<uint8_t>;
 
+// The session's waits run on `clock` unless the fixture names another, so a
+// reply the test scripts can never time out and a time-out takes no time.
 class SessionOnStandIn : public ::testing::Test {
  protected:
+  explicit SessionOnStandIn(LinkClock* linkClock = nullptr)
+      : session(sim::DefaultSimBackend(), 0, linkClock ? *linkClock : clock) {}
+
   void SetUp() override {
     device.Plug();
     ASSERT_TRUE(session.Open());
@@ -49,8 +55,9 @@ class SessionOnStandIn : public ::testing::Test {
   }
   int RunWithReply(CommandId id, const Bytes& reply) { return RunWithReply(ToInt(id), reply); }
 
+  ManualClock clock;
   sim::SimDevice device;
-  CHidDevCommApp session{sim::DefaultSimBackend()};
+  CHidDevCommApp session;
 };
 
 }  // namespace tarvik::testing

@@ -1,6 +1,5 @@
 #include "link/device_link.h"
 
-#include <chrono>
 #include <cstring>
 #include <system_error>
 #include <utility>
@@ -9,7 +8,8 @@
 
 namespace tarvik {
 
-DeviceLink::DeviceLink(HidBackend& backend, int waitCapMs) : device_(backend), waitCapMs_(waitCapMs) {
+DeviceLink::DeviceLink(HidBackend& backend, int waitCapMs, LinkClock& clock)
+    : device_(backend), waitCapMs_(waitCapMs), clock_(clock) {
   for (auto& buffer : storage_) buffer = std::make_unique<uint8_t[]>(kReplyBufferSize);
   assembly_ = storage_[0].get();
   ready_ = storage_[1].get();
@@ -47,8 +47,7 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
 
   {
     std::unique_lock<std::mutex> guard(eventMutex_);
-    if (!eventCv_.wait_for(guard, std::chrono::milliseconds(CappedWait(timeoutMs)),
-                           [this] { return replySignalled_; }))
+    if (!clock_.WaitFor(guard, eventCv_, CappedWait(timeoutMs), [this] { return replySignalled_; }))
       return LINK_ERR_TIMEOUT;
     if (stopFlag_.load()) return LINK_ERR_STOPPED;
     std::swap(ready_, replyBuffer_);
@@ -85,8 +84,8 @@ void DeviceLink::CompleteReply(std::size_t size, const uint8_t* notice) {
 
 int DeviceLink::WaitForNotice(int timeoutMs) {
   std::unique_lock<std::mutex> guard(eventMutex_);
-  if (!eventCv_.wait_for(guard, std::chrono::milliseconds(CappedWait(timeoutMs)),
-                         [this] { return noticeCount_ != noticeMark_ || stopFlag_.load() != 0; }))
+  if (!clock_.WaitFor(guard, eventCv_, CappedWait(timeoutMs),
+                      [this] { return noticeCount_ != noticeMark_ || stopFlag_.load() != 0; }))
     return LINK_ERR_TIMEOUT;
   if (noticeCount_ == noticeMark_) return LINK_ERR_STOPPED;
   std::memcpy(replyBuffer_, notice_, kReportPayloadSize);

@@ -11,6 +11,7 @@
 
 #include "link/hid_device.h"
 #include "link/link_callbacks.h"
+#include "link/link_clock.h"
 #include "link/report_framing.h"
 
 namespace tarvik {
@@ -24,9 +25,10 @@ class DeviceLink {
   static constexpr int kWriteTimeoutMs = 500;
 
   // `waitCapMs` > 0 shortens every reply and notice wait to at most that
-  // long, so tests and fuzzing can run through time-outs quickly; the
-  // program never sets it.
-  explicit DeviceLink(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0);
+  // long, so tests and fuzzing can run through time-outs quickly. Reply and
+  // notice waits run on `clock`. The program sets neither.
+  explicit DeviceLink(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0,
+                      LinkClock& clock = DefaultLinkClock());
   ~DeviceLink();
   DeviceLink(const DeviceLink&) = delete;
   DeviceLink& operator=(const DeviceLink&) = delete;
@@ -96,6 +98,7 @@ class DeviceLink {
   bool replyPending_ = false;  // ready_ holds a reply the sender has not taken
   uint64_t noticeCount_ = 0;  // completion notices received
   const int waitCapMs_;
+  LinkClock& clock_;
   uint64_t noticeMark_ = 0;   // noticeCount_ when the latest Send began
   uint8_t notice_[kReportSize] = {};
 

@@ -39,7 +39,7 @@ CHidDevCommApp::~CHidDevCommApp() {
 bool CHidDevCommApp::Open() {
   std::lock_guard<std::recursive_mutex> guard(lock);
   if (link) return false;
-  auto candidate = std::make_unique<DeviceLink>(*backend_, waitCapMs_);
+  auto candidate = std::make_unique<DeviceLink>(*backend_, waitCapMs_, *clock_);
   candidate->SetNotifyCallback(notifyCallback_);
   for (int id : kProductIds) {
     if (candidate->Device().Open(kTarvikVendorId, id, 64, 64, 0)) {

@@ -27,9 +27,11 @@ int ProbeDevice(HidBackend& backend = SystemHidBackend());
 class CHidDevCommApp {
  public:
   // `waitCapMs` > 0 shortens every reply wait of the links this session
-  // opens (see DeviceLink); for tests and fuzzing only.
-  explicit CHidDevCommApp(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0)
-      : backend_(&backend), waitCapMs_(waitCapMs) {}
+  // opens, and `clock` is the time they wait on (see DeviceLink); both are
+  // for tests and fuzzing only.
+  explicit CHidDevCommApp(HidBackend& backend = SystemHidBackend(), int waitCapMs = 0,
+                          LinkClock& clock = DefaultLinkClock())
+      : backend_(&backend), waitCapMs_(waitCapMs), clock_(&clock) {}
   virtual ~CHidDevCommApp();
   CHidDevCommApp(const CHidDevCommApp&) = delete;
   CHidDevCommApp& operator=(const CHidDevCommApp&) = delete;
@@ -66,6 +68,7 @@ class CHidDevCommApp {
 
   HidBackend* backend_;
   int waitCapMs_;
+  LinkClock* clock_;
   NotifyCallback notifyCallback_ = nullptr;
 };
 
