@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "controls/x_image.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ class FloorDialog : public QDialog {
   explicit FloorDialog(bool reportPaint) : reportPaint_(reportPaint) {
     setFixedSize(465, 460);
     setWindowTitle(QStringLiteral("Floor"));
-    background_.LoadPngResource(146);
+    background_.LoadPngResource(tarvik::kPngAudioInPage);
     timer_.start(200);
   }
 

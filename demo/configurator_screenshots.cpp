@@ -15,7 +15,6 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "app/window_messages.h"
 #include "controls/ui_font.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
@@ -63,7 +62,8 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
   app.PrepareInstance();
   {
     CTarvik_ConfiguratorDlg window(app);
-    QCoreApplication::removePostedEvents(&window, WM_START_MONITOR);
+    // Drops the queued start of the monitor: the pictures drive its ticks.
+    QCoreApplication::removePostedEvents(&window, QEvent::MetaCall);
     window.show();
     const QString prefix = QString::fromLatin1(tag) + QLatin1Char('-');
     const char* pages[3] = {"audio-in", "audio-out", "usb"};
@@ -94,7 +94,10 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
 
     // USB on firmware that has the microphone mute synchronisation.
     device.Unplug();
-    window.OnDeviceNotify(255, 0);
+    window.OnDeviceNotify(NOTIFY_LINK_LOST, 0);
+    // The receive thread may have queued the same news before the session
+    // closed; it is handled now, not in the middle of the next pictures.
+    QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
     device.SetFirmwareVersion("3.00");
     device.Plug();
     for (int i = 0; i < 11; ++i) window.OnMonitorTick();

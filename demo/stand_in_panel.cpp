@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "link/hid_dev_comm_app.h"
 #include "sim/sim_device.h"
 
 namespace tarvik {
@@ -17,11 +18,14 @@ StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
   auto* form = new QFormLayout(this);
 
   state_ = new QLabel(this);
+  state_->setObjectName(QStringLiteral("state"));
   form->addRow(QStringLiteral("State:"), state_);
 
   auto* plugRow = new QHBoxLayout;
   auto* plug = new QPushButton(QStringLiteral("Plug in"), this);
   auto* unplug = new QPushButton(QStringLiteral("Unplug"), this);
+  plug->setObjectName(QStringLiteral("plug"));
+  unplug->setObjectName(QStringLiteral("unplug"));
   plugRow->addWidget(plug);
   plugRow->addWidget(unplug);
   form->addRow(plugRow);
@@ -29,13 +33,18 @@ StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
   connect(unplug, &QPushButton::clicked, this, &StandInPanel::Unplug);
 
   productId_ = new QComboBox(this);
-  for (int id : {0x4021, 0x4026, 0x402F, 0x4022})
+  productId_->setObjectName(QStringLiteral("productId"));
+  auto addProductId = [this](int id) {
     productId_->addItem(QStringLiteral("0x") + QString::number(id, 16).toUpper(), id);
+  };
+  for (int id : kProductIds) addProductId(id);
+  addProductId(kProductIdProbeOnly);
   form->addRow(QStringLiteral("Product ID at next plug-in:"), productId_);
   connect(productId_, &QComboBox::activated, this,
           [this] { device_.SetProductId(static_cast<uint16_t>(productId_->currentData().toInt())); });
 
   firmware_ = new QLineEdit(QStringLiteral("2.10"), this);
+  firmware_->setObjectName(QStringLiteral("firmware"));
   firmware_->setMaxLength(16);
   form->addRow(QStringLiteral("Firmware version:"), firmware_);
   connect(firmware_, &QLineEdit::editingFinished, this,
@@ -43,13 +52,20 @@ StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
 
   auto* notifyRow = new QHBoxLayout;
   notifyCode_ = new QSpinBox(this);
+  notifyCode_->setObjectName(QStringLiteral("notifyCode"));
   notifyCode_->setRange(1, 7);
   notifyValue_ = new QSpinBox(this);
+  notifyValue_->setObjectName(QStringLiteral("notifyValue"));
   notifyValue_->setRange(0, 0xFFFF);
   auto* send = new QPushButton(QStringLiteral("Send"), this);
-  notifyRow->addWidget(new QLabel(QStringLiteral("type"), this));
+  send->setObjectName(QStringLiteral("send"));
+  auto* codeLabel = new QLabel(QStringLiteral("type"), this);
+  codeLabel->setObjectName(QStringLiteral("notifyCodeLabel"));
+  auto* valueLabel = new QLabel(QStringLiteral("value"), this);
+  valueLabel->setObjectName(QStringLiteral("notifyValueLabel"));
+  notifyRow->addWidget(codeLabel);
   notifyRow->addWidget(notifyCode_);
-  notifyRow->addWidget(new QLabel(QStringLiteral("value"), this));
+  notifyRow->addWidget(valueLabel);
   notifyRow->addWidget(notifyValue_);
   notifyRow->addWidget(send);
   form->addRow(QStringLiteral("Notification:"), notifyRow);

@@ -34,6 +34,10 @@ CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
       icon_(this),
       notice_(this),
       ok_(this) {
+  icon_.setObjectName(QStringLiteral("icon"));
+  m_versionText.setObjectName(QStringLiteral("versionText"));
+  notice_.setObjectName(QStringLiteral("notice"));
+  ok_.setObjectName(QStringLiteral("ok"));
   QFont font = MakeUiFont();
   font.setPointSizeF(9.0 * FontScale());
   setFont(font);
@@ -53,8 +57,8 @@ CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
   ok_.setDefault(true);
   connect(&ok_, &QPushButton::clicked, this, &QDialog::accept);
 
-  setWindowTitle(app.LoadString(102));
-  ok_.setText(app.LoadString(104));
+  setWindowTitle(app.LoadText(kTextAboutCaption));
+  ok_.setText(app.LoadText(kTextOk));
   m_versionText.setText(
       FormatVersionLine(app.m_productName, app.m_versionMajor, app.m_versionMinor, app.m_versionBuild));
 }

@@ -8,7 +8,6 @@
 
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "app/window_messages.h"
 #include "controls/ui_font.h"
 #include "resources/string_table.h"
 #include "resources/version_info.h"
@@ -18,14 +17,18 @@ namespace {
 
 constexpr int kProductNameMax = 64;  // UTF-16 code units
 
-// Where the receive thread posts device notifications: the main window
+// Where the receive thread sends device notifications: the main window
 // while it exists. The session is closed (its thread joined) before the
-// window goes, so a post never reaches a destroyed window.
-std::atomic<QObject*> g_notifyTarget{nullptr};
+// window goes, so a call is never queued for a destroyed window.
+std::atomic<CTarvik_ConfiguratorDlg*> g_notifyTarget{nullptr};
 
+// Runs on the receive thread, so it only queues the call: the window
+// handles the notification on its own thread.
 void PostDeviceNotify(int code, int value) {
-  if (QObject* target = g_notifyTarget.load())
-    QCoreApplication::postEvent(target, new AppMessage(WM_DEVICE_NOTIFY, code, value));
+  if (CTarvik_ConfiguratorDlg* target = g_notifyTarget.load())
+    QMetaObject::invokeMethod(
+        target, [target, code, value] { target->OnDeviceNotify(code, value); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -62,7 +65,7 @@ bool CTarvik_ConfiguratorApp::InitInstance() {
   PrepareInstance();
   const SingleInstanceLock::Result lock = m_mutex.Acquire(environment_.lockDirectory);
   if (lock == SingleInstanceLock::Result::kAlreadyHeld) {
-    Boxes().Show(nullptr, m_productName, LoadString(108), BoxIcon::kInformation, BoxButtons::kOk);
+    ShowMessageBox(nullptr, LoadText(kTextAlreadyRunning), BoxIcon::kInformation, BoxButtons::kOk);
     exitCode_ = 2;
     return false;
   }
@@ -92,14 +95,19 @@ void CTarvik_ConfiguratorApp::RequestQuit(int code) {
   if (mainWindow_ != nullptr) mainWindow_->done(0);
 }
 
-int CTarvik_ConfiguratorApp::LocalizedStringId(int baseId) const {
-  if (m_language == kLanguageJapanese) return baseId + 10000;
-  if (m_language == kLanguageChinese) return baseId + 20000;
-  return baseId;
+int CTarvik_ConfiguratorApp::LocalizedStringId(TextId id) const {
+  if (m_language == kLanguageJapanese) return kJapaneseTextOffset + id;
+  if (m_language == kLanguageChinese) return kChineseTextOffset + id;
+  return id;
 }
 
-QString CTarvik_ConfiguratorApp::LoadString(int baseId) const {
-  return LoadResourceString(LocalizedStringId(baseId));
+QString CTarvik_ConfiguratorApp::LoadText(TextId id) const {
+  return LoadResourceString(LocalizedStringId(id));
+}
+
+int CTarvik_ConfiguratorApp::ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon,
+                                            BoxButtons buttons) {
+  return Boxes().Show(owner, m_productName, text, icon, buttons);
 }
 
 void CTarvik_ConfiguratorApp::SetMainWindow(CTarvik_ConfiguratorDlg* window) {

@@ -10,6 +10,8 @@
 #include "app/single_instance_lock.h"
 #include "app/ui_language.h"
 #include "link/hid_dev_comm_app.h"
+#include "pages/page_host.h"
+#include "resources/resource_ids.h"
 
 namespace tarvik {
 
@@ -27,7 +29,7 @@ struct AppEnvironment {
 // The user's locale, the user's lock directory and real message boxes.
 AppEnvironment SystemEnvironment();
 
-class CTarvik_ConfiguratorApp {
+class CTarvik_ConfiguratorApp : public PageHost {
  public:
   CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment);
   ~CTarvik_ConfiguratorApp();
@@ -45,13 +47,17 @@ class CTarvik_ConfiguratorApp {
   // Ends the main window's run; the program then ends with `code`.
   void RequestQuit(int code);
 
-  int LocalizedStringId(int baseId) const;
-  // The program's text `baseId` in the user interface language, or empty.
-  QString LoadString(int baseId) const;
+  int LocalizedStringId(TextId id) const;
+  // The program's text `id` in the user interface language, or empty.
+  QString LoadText(TextId id) const override;
 
   MessageBoxes& Boxes() const { return *environment_.boxes; }
+  // A box with the product name for its title.
+  int ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon,
+                     BoxButtons buttons) override;
+  CHidDevCommApp& Session() override { return m_deviceSession; }
 
-  // The window that device notifications are posted to while it exists.
+  // The window that device notifications are queued for while it exists.
   void SetMainWindow(CTarvik_ConfiguratorDlg* window);
   CTarvik_ConfiguratorDlg* MainWindow() const { return mainWindow_; }
 

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -10,9 +9,9 @@
 #include "app/about_dlg.h"
 #include "app/configurator_app.h"
 #include "app/tab_strip.h"
-#include "app/window_messages.h"
 #include "controls/ui_font.h"
 #include "resources/program_resources.h"
+#include "resources/resource_ids.h"
 
 namespace tarvik {
 
@@ -21,7 +20,8 @@ QIcon LoadProgramIcon() {
   // The sizes a window shows; the 256-pixel picture is for the desktop's
   // icon theme. The format is named so no content sniffing is needed.
   QIcon icon;
-  for (int size : {16, 24, 32, 48}) icon.addPixmap(QPixmap(QStringLiteral(":/icon/128/%1").arg(size), "PNG"));
+  for (int size : {16, 24, 32, 48})
+    icon.addPixmap(QPixmap(QStringLiteral(":/icon/%1/%2").arg(kProgramIconId).arg(size), "PNG"));
   return icon;
 }
 
@@ -40,21 +40,28 @@ CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app)
   setWindowIcon(m_icon);
   m_presenceCount = 0;
 
-  m_audioInPage.CreateView(this);
-  m_audioOutPage.CreateView(this);
-  m_usbPage.CreateView(this);
+  for (PageFrame* page :
+       {static_cast<PageFrame*>(&m_audioInPage), static_cast<PageFrame*>(&m_audioOutPage),
+        static_cast<PageFrame*>(&m_usbPage)}) {
+    page->CreateView(this);
+    // Handled before the page carries on, so it finds the connection dropped.
+    connect(page, &PageFrame::CommunicationFailed, this, &CTarvik_ConfiguratorDlg::OnCommError,
+            Qt::DirectConnection);
+  }
 
-  m_tabHighlight.LoadPngResource(kActiveTabPng);
+  m_tabHighlight.LoadPngResource(kPngActiveTab);
   m_tabImage[1].LoadPngResource(kTabs[1].png);
   m_tabImage[0].LoadPngResource(kTabs[0].png);
   m_tabImage[2].LoadPngResource(kTabs[2].png);
+  m_highlightView.setObjectName(QStringLiteral("tabHighlight"));
   m_highlightView.setParent(this);
   m_highlightView.setAttribute(Qt::WA_TransparentForMouseEvents, true);
 
   for (int i = 0; i < 3; ++i) {
     const TabSpec& tab = kTabs[i];
+    m_tabLabel[i].setObjectName(QLatin1String(tab.name));
     m_tabLabel[i].Create(RectLtrb(tab.left, tab.top, tab.right, tab.bottom), this, tab.labelId);
-    m_tabLabel[i].SetWindowText(QString::fromLatin1(tab.caption));
+    m_tabLabel[i].SetText(QString::fromLatin1(tab.caption));
     m_tabLabel[i].format = kDtCenter | kDtVCenter | kDtSingleLine;
     m_tabRect[i] = RectLtrb(tab.left, tab.top, tab.right, tab.bottom);
   }
@@ -67,7 +74,7 @@ CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app)
   connect(&m_connectTimer, &QTimer::timeout, this, &CTarvik_ConfiguratorDlg::OnMonitorTick);
 
   SetConnectionState(false, nullptr);
-  QCoreApplication::postEvent(this, new AppMessage(WM_START_MONITOR));
+  QMetaObject::invokeMethod(this, &CTarvik_ConfiguratorDlg::OnStartMonitor, Qt::QueuedConnection);
 }
 
 CTarvik_ConfiguratorDlg::~CTarvik_ConfiguratorDlg() {
@@ -91,24 +98,6 @@ void CTarvik_ConfiguratorDlg::SelectPage(int index) {
 void CTarvik_ConfiguratorDlg::ShowAboutBox() {
   CAboutDlg about(app_, this);
   about.exec();
-}
-
-bool CTarvik_ConfiguratorDlg::event(QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type == WM_DEVICE_NOTIFY) {
-    const auto* message = static_cast<AppMessage*>(event);
-    OnDeviceNotify(message->wParam, message->lParam);
-    return true;
-  }
-  if (type == WM_START_MONITOR) {
-    OnStartMonitor();
-    return true;
-  }
-  if (type == WM_COMM_ERROR) {
-    OnCommError();
-    return true;
-  }
-  return QDialog::event(event);
 }
 
 void CTarvik_ConfiguratorDlg::paintEvent(QPaintEvent*) {
@@ -158,7 +147,7 @@ void CTarvik_ConfiguratorDlg::closeEvent(QCloseEvent* event) {
 void CTarvik_ConfiguratorDlg::contextMenuEvent(QContextMenuEvent* event) {
   // X11 and Wayland give a program no way into the window's system menu, so
   // the About entry lives in the window's own context menu (and on F1).
-  const QString text = app_.LoadString(101);
+  const QString text = app_.LoadText(kTextAboutMenuEntry);
   if (text.isEmpty()) return;
   QMenu menu(this);
   menu.addAction(text, this, &CTarvik_ConfiguratorDlg::ShowAboutBox);

@@ -56,7 +56,6 @@ class CTarvik_ConfiguratorDlg : public QDialog {
   void reject() override {}
 
  protected:
-  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

@@ -7,7 +7,6 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/firmware_version.h"
-#include "app/message_boxes.h"
 #include "pages/settings_table.h"
 
 namespace tarvik {
@@ -61,11 +60,12 @@ void CTarvik_ConfiguratorDlg::ConnectDevice() {
     return;
   }
 
-  const QString text = app_.LoadString(109) + QString::fromLatin1(kMinFirmwareVersion) +
-                       app_.LoadString(110) + QStringLiteral("\n\n") + app_.LoadString(112) +
+  const QString text = app_.LoadText(kTextUpdateFirmware) +
+                       QString::fromLatin1(kMinFirmwareVersion) + app_.LoadText(kTextOrHigher) +
+                       QStringLiteral("\n\n") + app_.LoadText(kTextCurrentVersion) +
                        QStringLiteral(" Ver.") + VersionChars(version);
   m_connectTimer.stop();
-  app_.Boxes().Show(this, app_.m_productName, text, BoxIcon::kInformation, BoxButtons::kOk);
+  app_.ShowMessageBox(this, text, BoxIcon::kInformation, BoxButtons::kOk);
   app_.RequestQuit(kRefusedQuitCode);
 }
 
@@ -100,8 +100,8 @@ void CTarvik_ConfiguratorDlg::HandleCommunicationError() {
   m_session->Close();
   m_presenceCount = 0;
   SetConnectionState(false, nullptr);
-  app_.Boxes().Show(this, app_.m_productName, app_.LoadString(111), BoxIcon::kWarning,
-                    BoxButtons::kOk);
+  app_.ShowMessageBox(this, app_.LoadText(kTextCannotCommunicate), BoxIcon::kWarning,
+                      BoxButtons::kOk);
   m_connectTimer.start(kMonitorPeriodMs);
 }
 

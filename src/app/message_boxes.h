@@ -4,13 +4,11 @@
 
 #include <QString>
 
+#include "pages/message_box_kinds.h"
+
 class QWidget;
 
 namespace tarvik {
-
-enum class BoxIcon { kInformation, kWarning };
-enum class BoxButtons { kOk, kOkCancelDefaultCancel };
-enum BoxAnswer : int { kAnswerOk = 1, kAnswerCancel = 2 };
 
 class MessageBoxes {
  public:

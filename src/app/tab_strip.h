@@ -5,22 +5,31 @@
 #include <QPoint>
 #include <QRect>
 
+#include "resources/resource_ids.h"
+
 namespace tarvik {
+
+// Control ids of the tabs' labels.
+enum TabLabelId : int {
+  kAudioInTabLabel = 1032,
+  kAudioOutTabLabel = 1033,
+  kUsbTabLabel = 1036,
+};
 
 struct TabSpec {
   const char* caption;
+  const char* name;  // the label's object name
   int labelId;
   int left, top, right, bottom;  // window client pixels; right and bottom exclusive
-  int png;
+  PngId png;
 };
 
 // Neighbouring tabs share one pixel column (x = 101 and x = 194).
 inline constexpr TabSpec kTabs[3] = {
-    {"AUDIO IN", 1032, 8, 8, 102, 31, 154},
-    {"AUDIO OUT", 1033, 101, 8, 195, 31, 145},
-    {"USB", 1036, 194, 8, 288, 31, 155},
+    {"AUDIO IN", "audioInTab", kAudioInTabLabel, 8, 8, 102, 31, kPngAudioInTab},
+    {"AUDIO OUT", "audioOutTab", kAudioOutTabLabel, 101, 8, 195, 31, kPngAudioOutTab},
+    {"USB", "usbTab", kUsbTabLabel, 194, 8, 288, 31, kPngUsbTab},
 };
-inline constexpr int kActiveTabPng = 148;
 
 inline bool TabContains(const TabSpec& tab, QPoint p) {
   return p.x() >= tab.left && p.x() < tab.right && p.y() >= tab.top && p.y() < tab.bottom;

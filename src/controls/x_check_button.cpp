@@ -1,9 +1,6 @@
 #include "controls/x_check_button.h"
 
-#include <QCoreApplication>
 #include <QPainter>
-
-#include "app/window_messages.h"
 
 namespace tarvik {
 
@@ -22,6 +19,12 @@ bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
   setProperty("controlId", id);
   show();
   return true;
+}
+
+void CxCheckButton::setChecked(int state) {
+  if (checked == state) return;
+  checked = state;
+  update();
 }
 
 void CxCheckButton::paintEvent(QPaintEvent*) {
@@ -43,8 +46,7 @@ void CxCheckButton::OnClicked() {
     checked = checked ? 0 : 1;
     update();
   }
-  if (QWidget* owner = parentWidget())
-    QCoreApplication::postEvent(owner, new AppMessage(WM_COMMAND, id_, 0));
+  emit Clicked(id_);
 }
 
 }  // namespace tarvik

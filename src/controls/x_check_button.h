@@ -1,6 +1,6 @@
 // A small button drawn entirely from three pictures (checked, unchecked,
-// disabled) that keeps its own checked state and tells its parent of a click
-// with a command carrying only its control id.
+// disabled) that keeps its own checked state and tells of a click with a
+// signal carrying its control id.
 #pragma once
 
 #include <QAbstractButton>
@@ -20,6 +20,9 @@ class CxCheckButton : public QAbstractButton {
   bool Create(const QRect& rect, QWidget* parent, int id);
   int ControlId() const { return id_; }
 
+  // Shows `state` (1 checked, 0 not); repaints only when it changes.
+  void setChecked(int state);
+
   int checked = 0;
   int autoToggle = 1;  // flip `checked` on every click
   CxImage checkedImage;
@@ -27,6 +30,10 @@ class CxCheckButton : public QAbstractButton {
   CxImage disabledImage;
   QFont font;
   unsigned captionColor = 0x000000;
+
+ signals:
+  // Emitted for every click, after `checked` has flipped where it does.
+  void Clicked(int controlId);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

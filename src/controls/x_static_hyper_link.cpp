@@ -13,7 +13,7 @@ bool CxStaticHyperLink::Create(const QRect& rect, QWidget* parent, int id) {
   textColor = 0x0000FF;
   // The window system restores the previous cursor when the pointer leaves.
   setCursor(Qt::PointingHandCursor);
-  return CreateWindow(rect, parent, id);
+  return Place(rect, parent, id);
 }
 
 void CxStaticHyperLink::mousePressEvent(QMouseEvent* event) {

@@ -10,10 +10,10 @@ bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
   font_ = MakeUiFont();
   // Clicks on a label belong to the window beneath (the tab strip needs them).
   setAttribute(Qt::WA_TransparentForMouseEvents, true);
-  return CreateWindow(rect, parent, id);
+  return Place(rect, parent, id);
 }
 
-bool CxStaticLabel::CreateWindow(const QRect& rect, QWidget* parent, int id) {
+bool CxStaticLabel::Place(const QRect& rect, QWidget* parent, int id) {
   if (parent == nullptr) return false;
   setParent(parent);
   // Nothing is erased behind the caption: the parent's painting shows through.
@@ -27,7 +27,7 @@ bool CxStaticLabel::CreateWindow(const QRect& rect, QWidget* parent, int id) {
   return true;
 }
 
-void CxStaticLabel::SetWindowText(const QString& text) {
+void CxStaticLabel::SetText(const QString& text) {
   text_ = text;
   update();
 }

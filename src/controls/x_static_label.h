@@ -31,8 +31,8 @@ class CxStaticLabel : public QWidget {
   // Makes the font and places the label, visible, on `parent` at `rect`.
   virtual bool Create(const QRect& rect, QWidget* parent, int id);
 
-  void SetWindowText(const QString& text);
-  QString WindowText() const { return text_; }
+  void SetText(const QString& text);
+  QString Text() const { return text_; }
   int ControlId() const { return id_; }
   const QFont& Font() const { return font_; }
 
@@ -42,7 +42,8 @@ class CxStaticLabel : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  bool CreateWindow(const QRect& rect, QWidget* parent, int id);
+  // Places the label, visible and with an empty caption, on `parent`.
+  bool Place(const QRect& rect, QWidget* parent, int id);
 
   QFont font_;
 
@@ -50,13 +51,5 @@ class CxStaticLabel : public QWidget {
   QString text_;
   int id_ = 0;
 };
-
-// Finds the child control of `parent` with control id `id`, of type T.
-template <typename T = QWidget>
-T* FindControl(const QWidget* parent, int id) {
-  for (T* child : parent->findChildren<T*>(QString(), Qt::FindDirectChildrenOnly))
-    if (child->property("controlId").toInt() == id) return child;
-  return nullptr;
-}
 
 }  // namespace tarvik

@@ -1,21 +1,18 @@
 #include "pages/page_frame.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QPainter>
 
-#include "app/configurator_app.h"
-#include "app/window_messages.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
 
-PageFrame::PageFrame(CTarvik_ConfiguratorApp& app, int backgroundPng)
-    : app_(app), m_session(app.m_deviceSession), backgroundPng_(backgroundPng) {}
+PageFrame::PageFrame(PageHost& host, PngId background)
+    : host_(host), m_session(host.Session()), background_(background) {}
 
 bool PageFrame::CreateView(QWidget* parent) {
   if (created_ || parent == nullptr) return false;
-  if (!m_background.LoadPngResource(backgroundPng_)) return false;
+  if (!m_background.LoadPngResource(background_)) return false;
   setParent(parent);
   setGeometry(kPageLeft, kPageTop, m_background.Width(), m_background.Height());
   m_mainWindow = parent;
@@ -41,19 +38,21 @@ void PageFrame::paintEvent(QPaintEvent*) {
 
 void PageFrame::ReportCommError() {
   if (m_mainWindow == nullptr) return;
-  AppMessage message(WM_COMM_ERROR);
-  QCoreApplication::sendEvent(m_mainWindow, &message);
+  emit CommunicationFailed();
 }
 
-void PageFrame::MakeLabel(CxStaticLabel& label, int id, const char* caption, const QRect& rect,
-                          unsigned colour) {
+void PageFrame::MakeLabel(CxStaticLabel& label, int id, const QString& name, const char* caption,
+                          const QRect& rect, unsigned colour) {
+  label.setObjectName(name);
   label.Create(rect, this, id);
-  label.SetWindowText(QString::fromLatin1(caption));
+  label.SetText(QString::fromLatin1(caption));
   label.textColor = colour;
 }
 
-QComboBox* PageFrame::CreateList(int id, const QRect& rect, std::span<const char* const> items) {
+QComboBox* PageFrame::CreateList(int id, const QString& name, const QRect& rect,
+                                 std::span<const char* const> items) {
   auto* list = new QComboBox(this);
+  list->setObjectName(name);
   list->setProperty("controlId", id);
   list->setFont(m_pageFont);
   list->setGeometry(rect);

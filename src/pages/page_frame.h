@@ -1,6 +1,6 @@
 // What the three settings pages share: a child window at (8, 30) of the main
 // window sized to its background picture, the page font, and the device
-// exchange whose failure is reported to the main window.
+// exchange whose failure the page signals.
 #pragma once
 
 #include <QFont>
@@ -10,14 +10,15 @@
 
 #include "controls/x_image.h"
 #include "controls/x_static_label.h"
+#include "pages/page_host.h"
 #include "pages/settings_table.h"
+#include "resources/resource_ids.h"
 
 class QComboBox;
 
 namespace tarvik {
 
 class CHidDevCommApp;
-class CTarvik_ConfiguratorApp;
 
 inline constexpr int kPageLeft = 8;
 inline constexpr int kPageTop = 30;
@@ -26,7 +27,7 @@ class PageFrame : public QWidget {
   Q_OBJECT
 
  public:
-  PageFrame(CTarvik_ConfiguratorApp& app, int backgroundPng);
+  PageFrame(PageHost& host, PngId background);
 
   // Loads the background; without it the page does not exist. Otherwise
   // places the page on `parent` and creates its controls.
@@ -34,21 +35,28 @@ class PageFrame : public QWidget {
   bool Created() const { return created_; }
   void ShowPage(bool show);
 
+ signals:
+  // A device exchange failed; the receiver drops the connection before
+  // the page carries on.
+  void CommunicationFailed();
+
  protected:
   virtual void OnInitDialog() = 0;
   void paintEvent(QPaintEvent* event) override;
 
-  // Tells the main window that an exchange failed; it drops the connection.
+  // Signals a failed exchange, once the page is on the main window.
   void ReportCommError();
-  // Creates `label` on the page with its caption and text colour.
-  void MakeLabel(CxStaticLabel& label, int id, const char* caption, const QRect& rect, unsigned colour);
+  // Creates `label` on the page with its name, caption and text colour.
+  void MakeLabel(CxStaticLabel& label, int id, const QString& name, const char* caption,
+                 const QRect& rect, unsigned colour);
 
   // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
-  QComboBox* CreateList(int id, const QRect& rect, std::span<const char* const> items);
+  QComboBox* CreateList(int id, const QString& name, const QRect& rect,
+                        std::span<const char* const> items);
   // Writes item `index` of the setting, reporting a failed exchange; true when written.
   bool WriteSetting(SettingId id, int channel, int index);
 
-  CTarvik_ConfiguratorApp& app_;
+  PageHost& host_;
   QWidget* m_mainWindow = nullptr;
   CHidDevCommApp& m_session;
   QFont m_pageFont;
@@ -56,7 +64,7 @@ class PageFrame : public QWidget {
   bool m_sized = false;
 
  private:
-  int backgroundPng_;
+  PngId background_;
   bool created_ = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 
-#include "app/configurator_app.h"
 #include "pages/device_features.h"
 
 namespace tarvik {
@@ -15,21 +14,38 @@ struct ChannelIds {
   int heading, modeLabel, mode, levelLabel, level, noOption, gainLabel, gain, eqLabel, eq;
 };
 constexpr ChannelIds kIds[2] = {
-    {1030, 1022, 1026, 1024, 1028, 1034, 1011, 1017, 1013, 1020},
-    {1031, 1023, 1027, 1025, 1029, 1034, 1012, 1018, 1013, 1021},
+    {CTabViewAudIn::kHeadingL, CTabViewAudIn::kModeLabelL, CTabViewAudIn::kModeL,
+     CTabViewAudIn::kLevelLabelL, CTabViewAudIn::kLevelL, CTabViewAudIn::kNoOption,
+     CTabViewAudIn::kGainLabelL, CTabViewAudIn::kGainL, CTabViewAudIn::kEqLabel,
+     CTabViewAudIn::kEqL},
+    {CTabViewAudIn::kHeadingR, CTabViewAudIn::kModeLabelR, CTabViewAudIn::kModeR,
+     CTabViewAudIn::kLevelLabelR, CTabViewAudIn::kLevelR, CTabViewAudIn::kNoOption,
+     CTabViewAudIn::kGainLabelR, CTabViewAudIn::kGainR, CTabViewAudIn::kEqLabel,
+     CTabViewAudIn::kEqR},
 };
+
+// A channel's controls are named with the channel's letter at the end.
+QString ChannelName(const char* name, int channel) {
+  return QLatin1String(name) + (channel == 0 ? QLatin1Char('L') : QLatin1Char('R'));
+}
 
 }  // namespace
 
-CTabViewAudIn::CTabViewAudIn(CTarvik_ConfiguratorApp& app) : PageFrame(app, 146) {}
+CTabViewAudIn::CTabViewAudIn(PageHost& host) : PageFrame(host, kPngAudioInPage) {
+  setObjectName(QStringLiteral("audioInPage"));
+}
 
 void CTabViewAudIn::OnInitDialog() {
-  MakeLabel(channels_[0].heading, kIds[0].heading, "L CHANNEL", RectLtrb(25, 13, 115, 36), 0x000000);
-  MakeLabel(channels_[1].heading, kIds[1].heading, "R CHANNEL", RectLtrb(25, 199, 115, 222), 0x000000);
+  MakeLabel(channels_[0].heading, kIds[0].heading, ChannelName("heading", 0), "L CHANNEL",
+            RectLtrb(25, 13, 115, 36), 0x000000);
+  MakeLabel(channels_[1].heading, kIds[1].heading, ChannelName("heading", 1), "R CHANNEL",
+            RectLtrb(25, 199, 115, 222), 0x000000);
   CreateChannel(0);
   CreateChannel(1);
-  MakeLabel(paLabel_, 1045, "PA MICROPHONE SOUND OUTPUT TO SPEAKER", RectLtrb(25, 392, 375, 415), 0x505050);
-  paOutput_ = CreateList(1046, RectLtrb(345, 389, 415, 412), SettingOf(SettingId::kPaOutput).items);
+  MakeLabel(paLabel_, kPaOutputLabel, QStringLiteral("paOutputLabel"),
+            "PA MICROPHONE SOUND OUTPUT TO SPEAKER", RectLtrb(25, 392, 375, 415), 0x505050);
+  paOutput_ = CreateList(kPaOutput, QStringLiteral("paOutput"), RectLtrb(345, 389, 415, 412),
+                         SettingOf(SettingId::kPaOutput).items);
   connect(paOutput_, &QComboBox::activated, this, [this] { OnPaOutputChange(); });
   ShowChannelOptions(0, false);
   ShowChannelOptions(1, false);
@@ -40,15 +56,22 @@ void CTabViewAudIn::CreateChannel(int channel) {
   const ChannelIds& id = kIds[channel];
   const int dy = kChannelOffset * channel;
   auto rect = [dy](int l, int t, int r, int b) { return RectLtrb(l, t + dy, r, b + dy); };
-  MakeLabel(c.modeLabel, id.modeLabel, "MODE", rect(139, 49, 189, 72), 0x505050);
-  c.mode = CreateList(id.mode, rect(215, 46, 415, 69), SettingOf(SettingId::kMode).items);
-  MakeLabel(c.levelLabel, id.levelLabel, "SIGNAL LEVEL", rect(139, 96, 239, 119), 0x505050);
-  c.level = CreateList(id.level, rect(240, 93, 390, 116), SettingOf(SettingId::kSignalLevel).items);
-  MakeLabel(c.noOption, id.noOption, "NO OPTION", rect(139, 96, 239, 119), 0x808080);
-  MakeLabel(c.gainLabel, id.gainLabel, "GAIN", rect(139, 130, 239, 153), 0x505050);
-  c.gain = CreateList(id.gain, rect(240, 127, 390, 150), SettingOf(SettingId::kGain).items);
-  MakeLabel(c.eqLabel, id.eqLabel, "EQ", rect(139, 164, 239, 187), 0x505050);
-  c.eq = CreateList(id.eq, rect(240, 161, 390, 184), SettingOf(SettingId::kEq).items);
+  auto name = [channel](const char* base) { return ChannelName(base, channel); };
+  MakeLabel(c.modeLabel, id.modeLabel, name("modeLabel"), "MODE", rect(139, 49, 189, 72), 0x505050);
+  c.mode =
+      CreateList(id.mode, name("mode"), rect(215, 46, 415, 69), SettingOf(SettingId::kMode).items);
+  MakeLabel(c.levelLabel, id.levelLabel, name("levelLabel"), "SIGNAL LEVEL",
+            rect(139, 96, 239, 119), 0x505050);
+  c.level = CreateList(id.level, name("level"), rect(240, 93, 390, 116),
+                       SettingOf(SettingId::kSignalLevel).items);
+  MakeLabel(c.noOption, id.noOption, name("noOption"), "NO OPTION", rect(139, 96, 239, 119),
+            0x808080);
+  MakeLabel(c.gainLabel, id.gainLabel, name("gainLabel"), "GAIN", rect(139, 130, 239, 153),
+            0x505050);
+  c.gain = CreateList(id.gain, name("gain"), rect(240, 127, 390, 150),
+                      SettingOf(SettingId::kGain).items);
+  MakeLabel(c.eqLabel, id.eqLabel, name("eqLabel"), "EQ", rect(139, 164, 239, 187), 0x505050);
+  c.eq = CreateList(id.eq, name("eq"), rect(240, 161, 390, 184), SettingOf(SettingId::kEq).items);
 
   connect(c.mode, &QComboBox::activated, this, [this, channel] { OnModeChange(channel); });
   connect(c.level, &QComboBox::activated, this, [this, channel] { OnSignalLevelChange(channel); });

@@ -13,7 +13,31 @@ class CTabViewAudIn : public PageFrame {
   Q_OBJECT
 
  public:
-  explicit CTabViewAudIn(CTarvik_ConfiguratorApp& app);
+  // Control ids; L and R share the NO OPTION and EQ label ids.
+  enum ControlId : int {
+    kGainLabelL = 1011,
+    kGainLabelR = 1012,
+    kEqLabel = 1013,
+    kGainL = 1017,
+    kGainR = 1018,
+    kEqL = 1020,
+    kEqR = 1021,
+    kModeLabelL = 1022,
+    kModeLabelR = 1023,
+    kLevelLabelL = 1024,
+    kLevelLabelR = 1025,
+    kModeL = 1026,
+    kModeR = 1027,
+    kLevelL = 1028,
+    kLevelR = 1029,
+    kHeadingL = 1030,
+    kHeadingR = 1031,
+    kNoOption = 1034,
+    kPaOutputLabel = 1045,
+    kPaOutput = 1046,
+  };
+
+  explicit CTabViewAudIn(PageHost& host);
 
   void ShowConnectState(bool connected, uint32_t firmware);
   // Shows what a load of the device read.

@@ -4,12 +4,17 @@
 
 namespace tarvik {
 
-CTabViewAudOut::CTabViewAudOut(CTarvik_ConfiguratorApp& app) : PageFrame(app, 147) {}
+CTabViewAudOut::CTabViewAudOut(PageHost& host) : PageFrame(host, kPngAudioOutPage) {
+  setObjectName(QStringLiteral("audioOutPage"));
+}
 
 void CTabViewAudOut::OnInitDialog() {
-  MakeLabel(heading_, 1035, "L/R CHANNEL", RectLtrb(25, 13, 115, 36), 0x000000);
-  MakeLabel(volumeLabel_, 1047, "OUTPUT VOLUME", RectLtrb(139, 49, 249, 71), 0x505050);
-  volume_ = CreateList(1019, RectLtrb(262, 46, 415, 69), SettingOf(SettingId::kOutputVolume).items);
+  MakeLabel(heading_, kHeading, QStringLiteral("heading"), "L/R CHANNEL", RectLtrb(25, 13, 115, 36),
+            0x000000);
+  MakeLabel(volumeLabel_, kVolumeLabel, QStringLiteral("volumeLabel"), "OUTPUT VOLUME",
+            RectLtrb(139, 49, 249, 71), 0x505050);
+  volume_ = CreateList(kVolume, QStringLiteral("volume"), RectLtrb(262, 46, 415, 69),
+                       SettingOf(SettingId::kOutputVolume).items);
   connect(volume_, &QComboBox::activated, this, &CTabViewAudOut::OnOutputVolumeChange);
 }
 

@@ -12,7 +12,13 @@ class CTabViewAudOut : public PageFrame {
   Q_OBJECT
 
  public:
-  explicit CTabViewAudOut(CTarvik_ConfiguratorApp& app);
+  enum ControlId : int {
+    kVolume = 1019,
+    kHeading = 1035,
+    kVolumeLabel = 1047,
+  };
+
+  explicit CTabViewAudOut(PageHost& host);
 
   void ShowConnectState(bool connected, uint32_t firmware);
   // Shows what a load of the device read.

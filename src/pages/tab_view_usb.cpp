@@ -4,9 +4,6 @@
 #include <QComboBox>
 #include <QFontMetrics>
 
-#include "app/configurator_app.h"
-#include "app/message_boxes.h"
-#include "app/window_messages.h"
 #include "controls/ui_font.h"
 #include "pages/device_features.h"
 #include "pages/settings_exchanges.h"
@@ -14,56 +11,63 @@
 namespace tarvik {
 namespace {
 
-constexpr int kHiSpeedId = 1038;
-constexpr int kFullSpeedId = 1039;
-
 // Keeps the window painted while the restart wait holds back every other
 // message, user input above all.
 void PaintOnly() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
 
 }  // namespace
 
-CTabViewUsb::CTabViewUsb(CTarvik_ConfiguratorApp& app) : PageFrame(app, 153) {}
+CTabViewUsb::CTabViewUsb(PageHost& host) : PageFrame(host, kPngUsbPage) {
+  setObjectName(QStringLiteral("usbPage"));
+}
 
 void CTabViewUsb::OnInitDialog() {
-  MakeLabel(function_, 1040, "FUNCTION", RectLtrb(25, 13, 115, 36), 0x000000);
-  MakeLabel(modeLabel_, 1041, "MODE", RectLtrb(139, 49, 189, 72), 0x505050);
-  CreateSpeedButton(hiSpeed_, kHiSpeedId, RectLtrb(282, 51, 297, 66));
-  CreateSpeedButton(fullSpeed_, kFullSpeedId, RectLtrb(282, 85, 297, 100));
-  MakeLabel(hiSpeedLabel_, 1042, SettingOf(SettingId::kUsbSpeed).items[0], RectLtrb(309, 49, 409, 64), 0x000000);
-  MakeLabel(fullSpeedLabel_, 1043, SettingOf(SettingId::kUsbSpeed).items[1], RectLtrb(309, 83, 409, 98), 0x000000);
+  MakeLabel(function_, kFunction, QStringLiteral("function"), "FUNCTION", RectLtrb(25, 13, 115, 36),
+            0x000000);
+  MakeLabel(modeLabel_, kModeLabel, QStringLiteral("modeLabel"), "MODE", RectLtrb(139, 49, 189, 72),
+            0x505050);
+  CreateSpeedButton(hiSpeed_, kHiSpeed, QStringLiteral("hiSpeed"), RectLtrb(282, 51, 297, 66));
+  CreateSpeedButton(fullSpeed_, kFullSpeed, QStringLiteral("fullSpeed"),
+                    RectLtrb(282, 85, 297, 100));
+  MakeLabel(hiSpeedLabel_, kHiSpeedLabel, QStringLiteral("hiSpeedLabel"),
+            SettingOf(SettingId::kUsbSpeed).items[0], RectLtrb(309, 49, 409, 64), 0x000000);
+  MakeLabel(fullSpeedLabel_, kFullSpeedLabel, QStringLiteral("fullSpeedLabel"),
+            SettingOf(SettingId::kUsbSpeed).items[1], RectLtrb(309, 83, 409, 98), 0x000000);
 
   // The link is fitted to its text, keeping its right and bottom edges.
   const QRect linkRect = RectLtrb(335, 112, 425, 129);
-  help_.Create(linkRect, this, 1044);
-  help_.SetWindowText(QStringLiteral("ONLINE HELP"));
+  help_.setObjectName(QStringLiteral("help"));
+  help_.Create(linkRect, this, kHelp);
+  help_.SetText(QStringLiteral("ONLINE HELP"));
   help_.format = kDtCenter | kDtSingleLine;
-  const QSize text = QFontMetrics(help_.Font()).size(Qt::TextSingleLine, help_.WindowText());
+  const QSize text = QFontMetrics(help_.Font()).size(Qt::TextSingleLine, help_.Text());
   const int width = text.width() + 4;
   help_.setGeometry(RectLtrb(linkRect.right() + 1 - width, linkRect.bottom() + 1 - text.height(),
                              linkRect.right() + 1, linkRect.bottom() + 1));
   help_.address = QString::fromLatin1(kOnlineManualAddress);
 
-  MakeLabel(muteLabel_, 1048, "MICROPHONE MUTE", RectLtrb(139, 168, 279, 191), 0x505050);
-  muteSync_ = CreateList(1049, RectLtrb(282, 165, 419, 188), SettingOf(SettingId::kMicMuteSync).items);
+  MakeLabel(muteLabel_, kMuteSyncLabel, QStringLiteral("muteSyncLabel"), "MICROPHONE MUTE",
+            RectLtrb(139, 168, 279, 191), 0x505050);
+  muteSync_ = CreateList(kMuteSync, QStringLiteral("muteSync"), RectLtrb(282, 165, 419, 188),
+                         SettingOf(SettingId::kMicMuteSync).items);
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
   ShowConnectState(false, 0);
 }
 
-void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QRect& rect) {
+void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QString& name,
+                                    const QRect& rect) {
   // Only the page decides which of the two is checked.
   button.autoToggle = 0;
   button.font = MakeUiFont();
+  button.setObjectName(name);
   button.Create(rect, this, id);
-  button.checkedImage.LoadPngResource(151);
-  button.uncheckedImage.LoadPngResource(150);
-  button.disabledImage.LoadPngResource(152);
-}
-
-void CTabViewUsb::SetChecked(CxCheckButton& button, int checked) {
-  if (button.checked == checked) return;
-  button.checked = checked;
-  button.update();
+  button.checkedImage.LoadPngResource(kPngSpeedChecked);
+  button.uncheckedImage.LoadPngResource(kPngSpeedUnchecked);
+  button.disabledImage.LoadPngResource(kPngSpeedDisabled);
+  // Answered once the button has finished with the click: the answer may
+  // ask a question, which runs an event loop of its own.
+  connect(&button, &CxCheckButton::Clicked, this, &CTabViewUsb::OnUsbSpeedClick,
+          Qt::QueuedConnection);
 }
 
 void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
@@ -85,7 +89,7 @@ void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
   }
   for (CxCheckButton* button : {&hiSpeed_, &fullSpeed_}) {
     button->setEnabled(connected);
-    SetChecked(*button, 0);
+    button->setChecked(0);
   }
 }
 
@@ -94,8 +98,8 @@ bool CTabViewUsb::SpeedButtonsEnabled() const {
 }
 
 void CTabViewUsb::ShowUsbSpeed(int value) {
-  SetChecked(hiSpeed_, value == 0 ? 1 : 0);
-  SetChecked(fullSpeed_, value == 1 ? 1 : 0);
+  hiSpeed_.setChecked(value == 0 ? 1 : 0);
+  fullSpeed_.setChecked(value == 1 ? 1 : 0);
 }
 
 bool CTabViewUsb::MuteSyncEnabled() const { return muteSync_ != nullptr && muteSync_->isEnabled(); }
@@ -106,35 +110,23 @@ void CTabViewUsb::ShowSettings(const SettingsSnapshot& settings) {
     muteSync_->setCurrentIndex(SettingOf(SettingId::kMicMuteSync).index(settings, 0));
 }
 
-bool CTabViewUsb::event(QEvent* event) {
-  if (event->type() == WM_COMMAND) {
-    const auto id = static_cast<int>(static_cast<AppMessage*>(event)->wParam);
-    if (id == kHiSpeedId || id == kFullSpeedId) OnUsbSpeedClick(id);
-    return true;
-  }
-  if (event->type() == WM_RESTART_WAIT) {
-    OnRestartWait();
-    return true;
-  }
-  return PageFrame::event(event);
-}
-
 void CTabViewUsb::OnUsbSpeedClick(int id) {
   const int wasHi = hiSpeed_.checked;
   const int wasFull = fullSpeed_.checked;
-  const int value = id == kHiSpeedId ? 0 : 1;
+  const int value = id == kHiSpeed ? 0 : 1;
   if ((value == 0 ? wasHi : wasFull) == 1) return;
   ShowUsbSpeed(value);
 
-  const int answer = app_.Boxes().Show(m_mainWindow, app_.m_productName, app_.LoadString(113),
-                                       BoxIcon::kWarning, BoxButtons::kOkCancelDefaultCancel);
+  const int answer = host_.ShowMessageBox(m_mainWindow, host_.LoadText(kTextRestartQuestion),
+                                          BoxIcon::kWarning, BoxButtons::kOkCancelDefaultCancel);
   if (answer != kAnswerOk) {
-    SetChecked(hiSpeed_, wasHi);
-    SetChecked(fullSpeed_, wasFull);
+    hiSpeed_.setChecked(wasHi);
+    fullSpeed_.setChecked(wasFull);
     return;
   }
+  // The wait for the restart starts once this handler has returned.
   if (WriteSetting(SettingId::kUsbSpeed, 0, value))
-    QCoreApplication::postEvent(this, new AppMessage(WM_RESTART_WAIT));
+    QMetaObject::invokeMethod(this, &CTabViewUsb::OnRestartWait, Qt::QueuedConnection);
 }
 
 void CTabViewUsb::OnRestartWait() {

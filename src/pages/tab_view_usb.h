@@ -18,7 +18,19 @@ class CTabViewUsb : public PageFrame {
   Q_OBJECT
 
  public:
-  explicit CTabViewUsb(CTarvik_ConfiguratorApp& app);
+  enum ControlId : int {
+    kHiSpeed = 1038,
+    kFullSpeed = 1039,
+    kFunction = 1040,
+    kModeLabel = 1041,
+    kHiSpeedLabel = 1042,
+    kFullSpeedLabel = 1043,
+    kHelp = 1044,
+    kMuteSyncLabel = 1048,
+    kMuteSync = 1049,
+  };
+
+  explicit CTabViewUsb(PageHost& host);
 
   void ShowConnectState(bool connected, uint32_t firmware);
   bool SpeedButtonsEnabled() const;
@@ -28,6 +40,7 @@ class CTabViewUsb : public PageFrame {
   // Shows what a load of the device read.
   void ShowSettings(const SettingsSnapshot& settings);
 
+  // `id` is kHiSpeed or kFullSpeed.
   void OnUsbSpeedClick(int id);
   void OnRestartWait();
   void OnMuteSyncChange(int index);
@@ -40,11 +53,9 @@ class CTabViewUsb : public PageFrame {
 
  protected:
   void OnInitDialog() override;
-  bool event(QEvent* event) override;
 
  private:
-  void CreateSpeedButton(CxCheckButton& button, int id, const QRect& rect);
-  void SetChecked(CxCheckButton& button, int checked);
+  void CreateSpeedButton(CxCheckButton& button, int id, const QString& name, const QRect& rect);
 
   CxStaticLabel function_;
   CxStaticLabel modeLabel_;

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "resources/resource_ids.h"
+
 namespace tarvik {
 namespace {
 
@@ -11,35 +13,38 @@ struct StringEntry {
 };
 
 constexpr StringEntry kStrings[] = {
-    {101, "&About Tarvik Configurator"},
-    {102, "About Tarvik Configurator"},
-    {104, "OK"},
-    {108, "Tarvik Configurator is already running."},
-    {109, "Update Tarvik firmware to Ver."},
-    {110, " or higher."},
-    {111, "Cannot communicate with Tarvik."},
-    {112, "Current version"},
-    {113, "Tarvik will restart if you change this setting.\nAre you sure you want to continue?"},
+    {kTextAboutMenuEntry, "&About Tarvik Configurator"},
+    {kTextAboutCaption, "About Tarvik Configurator"},
+    {kTextOk, "OK"},
+    {kTextAlreadyRunning, "Tarvik Configurator is already running."},
+    {kTextUpdateFirmware, "Update Tarvik firmware to Ver."},
+    {kTextOrHigher, " or higher."},
+    {kTextCannotCommunicate, "Cannot communicate with Tarvik."},
+    {kTextCurrentVersion, "Current version"},
+    {kTextRestartQuestion,
+     "Tarvik will restart if you change this setting.\nAre you sure you want to continue?"},
 
-    {10101, "Tarvik Configuratorについて(&A)"},
-    {10102, "Tarvik Configuratorについて"},
-    {10104, "OK"},
-    {10108, "Tarvik Configurator は既に起動しています。"},
-    {10109, "Tarvikのファームウェアを Ver."},
-    {10110, " 以上に更新してください。"},
-    {10111, "Tarvikと通信ができません。"},
-    {10112, "現在のバージョン"},
-    {10113, "この設定を変更するとTarvikは再起動します。\n続行しますか？"},
+    {kJapaneseTextOffset + kTextAboutMenuEntry, "Tarvik Configuratorについて(&A)"},
+    {kJapaneseTextOffset + kTextAboutCaption, "Tarvik Configuratorについて"},
+    {kJapaneseTextOffset + kTextOk, "OK"},
+    {kJapaneseTextOffset + kTextAlreadyRunning, "Tarvik Configurator は既に起動しています。"},
+    {kJapaneseTextOffset + kTextUpdateFirmware, "Tarvikのファームウェアを Ver."},
+    {kJapaneseTextOffset + kTextOrHigher, " 以上に更新してください。"},
+    {kJapaneseTextOffset + kTextCannotCommunicate, "Tarvikと通信ができません。"},
+    {kJapaneseTextOffset + kTextCurrentVersion, "現在のバージョン"},
+    {kJapaneseTextOffset + kTextRestartQuestion,
+     "この設定を変更するとTarvikは再起動します。\n続行しますか？"},
 
-    {20101, "关于 Tarvik Configurator(&A)"},
-    {20102, "关于 Tarvik Configurator"},
-    {20104, "确定"},
-    {20108, "Tarvik Configurator 已经运行。"},
-    {20109, "将 Tarvik 固件更新至Ver."},
-    {20110, "或更高版本。"},
-    {20111, "不能与 Tarvik 进行通信。"},
-    {20112, "当前版本"},
-    {20113, "如果变更此设置Tarvik会重新启动。\n需要继续本操作吗？"},
+    {kChineseTextOffset + kTextAboutMenuEntry, "关于 Tarvik Configurator(&A)"},
+    {kChineseTextOffset + kTextAboutCaption, "关于 Tarvik Configurator"},
+    {kChineseTextOffset + kTextOk, "确定"},
+    {kChineseTextOffset + kTextAlreadyRunning, "Tarvik Configurator 已经运行。"},
+    {kChineseTextOffset + kTextUpdateFirmware, "将 Tarvik 固件更新至Ver."},
+    {kChineseTextOffset + kTextOrHigher, "或更高版本。"},
+    {kChineseTextOffset + kTextCannotCommunicate, "不能与 Tarvik 进行通信。"},
+    {kChineseTextOffset + kTextCurrentVersion, "当前版本"},
+    {kChineseTextOffset + kTextRestartQuestion,
+     "如果变更此设置Tarvik会重新启动。\n需要继续本操作吗？"},
 };
 
 }  // namespace

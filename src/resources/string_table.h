@@ -1,5 +1,5 @@
-// The program's own texts, one entry per string id; Japanese texts sit at the
-// base id + 10000 and Simplified Chinese ones at the base id + 20000.
+// The program's own texts, one entry per text id of each language (see
+// resources/resource_ids.h for the ids and the languages' offsets).
 #pragma once
 
 #include <QString>

@@ -88,8 +88,8 @@ TEST_F(AudioInPage, PaRowNeedsFirmware208OrTheExemptProduct) {
     const char* firmware;
     bool shown;
   };
-  for (const Case& c : {Case{0x4021, "2.07", false}, Case{0x4021, "2.08", true}, Case{0x4021, "208A", true},
-                        Case{0x402F, "1.00", true}}) {
+  for (const Case& c : {Case{kProductIds[0], "2.07", false}, Case{kProductIds[0], "2.08", true},
+                        Case{kProductIds[0], "208A", true}, Case{kExemptProductId, "1.00", true}}) {
     MakeWindow(0x0409);
     device.Unplug();
     device.SetProductId(c.productId);

@@ -1,5 +1,5 @@
-// The image toggle button: which picture it shows, and the one command per
-// click that its parent receives afterwards.
+// The image toggle button: which picture it shows, and the one signal per
+// click that its parent, connected as the USB page is, receives afterwards.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -7,24 +7,34 @@
 #include <QTest>
 #include <vector>
 
-#include "app/window_messages.h"
 #include "controls/x_check_button.h"
+#include "pages/tab_view_usb.h"
 
 namespace tarvik {
 namespace {
 
+// Records the ids of the clicks of the buttons it listens to.
 class CommandRecorder : public QWidget {
  public:
-  std::vector<long long> ids;
-
- protected:
-  bool event(QEvent* event) override {
-    if (event->type() == WM_COMMAND) {
-      ids.push_back(static_cast<AppMessage*>(event)->wParam);
-      return true;
-    }
-    return QWidget::event(event);
+  void Listen(CxCheckButton& button) {
+    connect(
+        &button, &CxCheckButton::Clicked, this, [this](int id) { ids.push_back(id); },
+        Qt::QueuedConnection);
   }
+  std::vector<long long> ids;
+};
+
+// Counts the paint events of the widget it filters.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(int& paints) : paints_(paints) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints_;
+    return false;
+  }
+
+ private:
+  int& paints_;
 };
 
 QImage Solid(QColor colour) {
@@ -38,18 +48,19 @@ QRgb Shown(CxCheckButton& button) { return button.grab().toImage().pixel(7, 7); 
 TEST(CheckButton, TogglesByItselfOnlyWhenAskedAndAlwaysTellsTheParentLater) {
   CommandRecorder parent;
   CxCheckButton button;
-  ASSERT_TRUE(button.Create(QRect(0, 0, 15, 15), &parent, 1038));
+  ASSERT_TRUE(button.Create(QRect(0, 0, 15, 15), &parent, CTabViewUsb::kHiSpeed));
+  parent.Listen(button);
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(button.checked, 1);
-  EXPECT_TRUE(parent.ids.empty());  // posted, not sent
+  EXPECT_TRUE(parent.ids.empty());  // queued, not called
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(button.checked, 0);
-  QCoreApplication::sendPostedEvents(&parent, WM_COMMAND);
-  EXPECT_EQ(parent.ids, (std::vector<long long>{1038, 1038}));
+  QCoreApplication::sendPostedEvents(&parent, QEvent::MetaCall);
+  EXPECT_EQ(parent.ids, (std::vector<long long>{CTabViewUsb::kHiSpeed, CTabViewUsb::kHiSpeed}));
 
   button.autoToggle = 0;
   QTest::mouseClick(&button, Qt::LeftButton);
-  QCoreApplication::sendPostedEvents(&parent, WM_COMMAND);
+  QCoreApplication::sendPostedEvents(&parent, QEvent::MetaCall);
   EXPECT_EQ(button.checked, 0);
   EXPECT_EQ(parent.ids.size(), 3u);
 }
@@ -57,7 +68,7 @@ TEST(CheckButton, TogglesByItselfOnlyWhenAskedAndAlwaysTellsTheParentLater) {
 TEST(CheckButton, DisabledPictureWinsOverCheckedWithoutChangingIt) {
   QWidget parent;
   CxCheckButton button;
-  button.Create(QRect(0, 0, 15, 15), &parent, 7);
+  button.Create(QRect(0, 0, 15, 15), &parent, CTabViewUsb::kHiSpeed);
   auto png = [](QColor c) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -76,6 +87,34 @@ TEST(CheckButton, DisabledPictureWinsOverCheckedWithoutChangingIt) {
   button.setEnabled(true);
   EXPECT_EQ(button.checked, 1);
   EXPECT_EQ(Shown(button), QColor(Qt::red).rgb());
+}
+
+TEST(CheckButton, SignalsAfterItsOwnToggleAndRepaintsOnlyWhenTheStateChanges) {
+  QWidget parent;
+  CxCheckButton button;
+  button.Create(QRect(0, 0, 15, 15), &parent, CTabViewUsb::kFullSpeed);
+  std::vector<int> checkedWhenSignalled;
+  QObject::connect(&button, &CxCheckButton::Clicked, [&](int id) {
+    EXPECT_EQ(id, CTabViewUsb::kFullSpeed);
+    checkedWhenSignalled.push_back(button.checked);
+  });
+  QTest::mouseClick(&button, Qt::LeftButton);
+  EXPECT_EQ(checkedWhenSignalled, std::vector<int>{1});
+
+  int paints = 0;
+  PaintCounter counter(paints);
+  button.installEventFilter(&counter);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  QCoreApplication::processEvents();
+  paints = 0;
+  button.setChecked(1);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(paints, 0);
+  button.setChecked(0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(button.checked, 0);
 }
 
 }  // namespace

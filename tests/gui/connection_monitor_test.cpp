@@ -88,11 +88,11 @@ TEST_F(Monitor, VersionDecisionOnTheDevice) {
 }
 
 TEST_F(Monitor, TheExemptProductIsAcceptedWithAnyFirmware) {
-  device.SetProductId(0x402F);
+  device.SetProductId(kExemptProductId);
   device.SetFirmwareVersion("1.00");
   Connect();
   EXPECT_TRUE(Connected());
-  EXPECT_EQ(app->m_deviceSession.productId, 0x402F);
+  EXPECT_EQ(app->m_deviceSession.productId, kExemptProductId);
   EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Connected  Ver.1.00]"));
   EXPECT_TRUE(boxes.shown.empty());
 }

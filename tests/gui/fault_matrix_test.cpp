@@ -187,9 +187,8 @@ TEST_F(FaultMatrix, UsbSpeedChangeWithRestart) {
                f.Connect();
              },
              [](auto& f) {
-               CxCheckButton& full = f.window->UsbPage().FullSpeedButton();
-               f.window->UsbPage().OnUsbSpeedClick(full.ControlId());
-               QCoreApplication::sendPostedEvents(&f.window->UsbPage(), WM_RESTART_WAIT);
+               f.window->UsbPage().OnUsbSpeedClick(CTabViewUsb::kFullSpeed);
+               testing::RunQueuedCalls(&f.window->UsbPage());  // the restart wait
              }});
 }
 

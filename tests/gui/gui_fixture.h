@@ -12,7 +12,6 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "app/window_messages.h"
 #include "received_steps.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
@@ -37,6 +36,11 @@ class RecordingBoxes : public MessageBoxes {
   std::vector<ShownBox> shown;
   int answer = kAnswerOk;
 };
+
+// Runs the calls queued for `receiver` so far, and nothing else.
+inline void RunQueuedCalls(QObject* receiver) {
+  QCoreApplication::sendPostedEvents(receiver, QEvent::MetaCall);
+}
 
 // Lets queued events run for `ms` milliseconds, or until `done` holds.
 template <typename Predicate>
@@ -65,8 +69,8 @@ class ConfiguratorOnStandIn : public ::testing::Test {
                                                     AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs});
     app->PrepareInstance();
     window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
-    // The test drives the monitor's ticks itself.
-    QCoreApplication::removePostedEvents(window.get(), WM_START_MONITOR);
+    // The test drives the monitor's ticks itself: the queued start is dropped.
+    QCoreApplication::removePostedEvents(window.get(), QEvent::MetaCall);
   }
   void CloseWindow() {
     window.reset();

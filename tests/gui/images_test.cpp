@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "controls/x_image.h"
+#include "resources/resource_ids.h"
 
 namespace tarvik {
 namespace {
@@ -86,7 +87,8 @@ TEST(Images, AlphaPicturesBlendOverWhatIsBeneath) {
 
 TEST(Images, MissingOrBrokenResourcesLeaveTheImageEmpty) {
   CxImage image;
-  EXPECT_FALSE(image.LoadPngResource(149));
+  constexpr int kNoSuchPng = kPngActiveTab + 1;
+  EXPECT_FALSE(image.LoadPngResource(kNoSuchPng));
   EXPECT_TRUE(image.IsNull());
   EXPECT_FALSE(image.LoadPngData(QByteArray("\x89PNG\r\n\x1a\n garbage", 17)));
   EXPECT_FALSE(image.LoadPngData(QByteArray()));
@@ -123,9 +125,11 @@ TEST(Images, ShippedPicturesHaveTheirSizesAndKinds) {
   struct Expected {
     int id, width, height, colourType;
   };
-  const Expected table[] = {{145, 94, 23, 6},    {146, 449, 422, 2}, {147, 449, 422, 2}, {148, 94, 23, 2},
-                            {150, 15, 15, 2},    {151, 15, 15, 2},   {152, 15, 15, 2},   {153, 449, 422, 2},
-                            {154, 94, 23, 6},    {155, 94, 23, 6}};
+  const Expected table[] = {{kPngAudioOutTab, 94, 23, 6},    {kPngAudioInPage, 449, 422, 2},
+                            {kPngAudioOutPage, 449, 422, 2}, {kPngActiveTab, 94, 23, 2},
+                            {kPngSpeedUnchecked, 15, 15, 2}, {kPngSpeedChecked, 15, 15, 2},
+                            {kPngSpeedDisabled, 15, 15, 2},  {kPngUsbPage, 449, 422, 2},
+                            {kPngAudioInTab, 94, 23, 6},     {kPngUsbTab, 94, 23, 6}};
   for (const Expected& e : table) {
     const PngHeader h = ReadHeader(QStringLiteral(":/png/%1").arg(e.id));
     EXPECT_EQ(h.width, e.width) << e.id;
@@ -137,7 +141,7 @@ TEST(Images, ShippedPicturesHaveTheirSizesAndKinds) {
     EXPECT_EQ(image.BitsPerPixel(), e.colourType == 6 ? 32 : 24) << e.id;
   }
   for (int size : {16, 24, 32, 48, 256}) {
-    const PngHeader h = ReadHeader(QStringLiteral(":/icon/128/%1").arg(size));
+    const PngHeader h = ReadHeader(QStringLiteral(":/icon/%1/%2").arg(kProgramIconId).arg(size));
     EXPECT_EQ(h.width, size);
     EXPECT_EQ(h.height, size);
     EXPECT_EQ(h.colourType, 6);

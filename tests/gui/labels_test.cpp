@@ -10,6 +10,8 @@
 #include "controls/ui_font.h"
 #include "controls/x_static_hyper_link.h"
 #include "controls/x_static_label.h"
+#include "pages/tab_view_aud_in.h"
+#include "pages/tab_view_usb.h"
 
 namespace tarvik {
 namespace {
@@ -23,14 +25,14 @@ TEST(Labels, DrawTheirCaptionOverTheParentAndNothingElse) {
   Backdrop parent;
   parent.resize(200, 60);
   CxStaticLabel label;
-  ASSERT_TRUE(label.Create(RectLtrb(10, 10, 190, 40), &parent, 1030));
-  EXPECT_EQ(label.ControlId(), 1030);
+  ASSERT_TRUE(label.Create(RectLtrb(10, 10, 190, 40), &parent, CTabViewAudIn::kHeadingL));
+  EXPECT_EQ(label.ControlId(), CTabViewAudIn::kHeadingL);
   EXPECT_EQ(label.Font().family(), QStringLiteral("Meiryo UI"));
 
   QImage empty = parent.grab().toImage();
   EXPECT_EQ(empty.pixelColor(20, 20), QColor(0, 128, 0));  // empty caption: parent shows
 
-  label.SetWindowText(QStringLiteral("HHHHHHHH"));
+  label.SetText(QStringLiteral("HHHHHHHH"));
   label.textColor = 0xFF0000;
   label.format = kDtCenter | kDtVCenter | kDtSingleLine;
   const QImage drawn = parent.grab().toImage();
@@ -60,8 +62,8 @@ TEST(Labels, LinkOpensItsAddressOnClickWithTheHandCursor) {
   QWidget parent;
   parent.resize(200, 60);
   CxStaticHyperLink link;
-  ASSERT_TRUE(link.Create(RectLtrb(10, 10, 190, 40), &parent, 1044));
-  link.SetWindowText(QStringLiteral("ONLINE HELP"));
+  ASSERT_TRUE(link.Create(RectLtrb(10, 10, 190, 40), &parent, CTabViewUsb::kHelp));
+  link.SetText(QStringLiteral("ONLINE HELP"));
   EXPECT_EQ(link.textColor, 0x0000FFu);
   EXPECT_TRUE(link.Font().underline());
   EXPECT_EQ(link.cursor().shape(), Qt::PointingHandCursor);

@@ -6,14 +6,16 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QTimer>
+#include <QSet>
 #include <QTest>
+#include <QTimer>
 
 #include "app/about_dlg.h"
 #include "app/tab_strip.h"
 #include "commands/command_id.h"
 #include "controls/x_static_label.h"
 #include "gui/gui_fixture.h"
+#include "pages/tab_view_aud_in.h"
 
 namespace tarvik {
 namespace {
@@ -44,11 +46,27 @@ TEST_F(MainWindow, HasItsFixedSizeCaptionAndPages) {
   EXPECT_TRUE(window->AudioInPage().isVisible());
   EXPECT_FALSE(window->AudioOutPage().isVisible());
   EXPECT_FALSE(window->UsbPage().isVisible());
-  auto* label = FindControl<CxStaticLabel>(window.get(), 1033);
+  auto* label = window->findChild<CxStaticLabel*>(QStringLiteral("audioOutTab"));
   ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->WindowText(), QStringLiteral("AUDIO OUT"));
+  EXPECT_EQ(label->ControlId(), kAudioOutTabLabel);
+  EXPECT_EQ(label->Text(), QStringLiteral("AUDIO OUT"));
   EXPECT_EQ(label->geometry(), QRect(101, 8, 94, 23));
   EXPECT_TRUE(label->testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+TEST_F(MainWindow, EveryControlHasANameOfItsOwn) {
+  for (QWidget* parent : std::initializer_list<QWidget*>{
+           window.get(), &window->AudioInPage(), &window->AudioOutPage(), &window->UsbPage()}) {
+    QSet<QString> names;
+    for (QWidget* child : parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      EXPECT_FALSE(child->objectName().isEmpty()) << child->metaObject()->className();
+      EXPECT_FALSE(names.contains(child->objectName())) << qPrintable(child->objectName());
+      names.insert(child->objectName());
+    }
+  }
+  auto* gainR = window->AudioInPage().findChild<QComboBox*>(QStringLiteral("gainR"));
+  ASSERT_EQ(gainR, window->AudioInPage().ChannelControls(1).gain);
+  EXPECT_EQ(gainR->property("controlId").toInt(), CTabViewAudIn::kGainR);
 }
 
 TEST_F(MainWindow, ClicksOnTheStripSwitchPages) {
@@ -141,7 +159,7 @@ TEST(AboutBox, ShowsNameVersionAndTextsOfTheLanguage) {
     app.PrepareInstance();
     CAboutDlg about(app, nullptr);
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8(c.caption));
-    auto* ok = about.findChild<QPushButton*>();
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("ok"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QString::fromUtf8(c.button));
     EXPECT_EQ(about.m_versionText.text(), QStringLiteral("Tarvik Configurator  Version 1.10"));

@@ -16,6 +16,7 @@
 #include "app/single_instance_lock.h"
 #include "app/ui_language.h"
 #include "gui/gui_fixture.h"
+#include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
 namespace tarvik {
@@ -49,18 +50,21 @@ TEST(StartUpLanguage, SystemLocalesMapToTheirWindowsIdentifiers) {
 
 TEST(StartUpLanguage, TextsComeInTheChosenLanguageAndEnglishOtherwise) {
   RecordingBoxes boxes;
-  auto text108 = [&](uint32_t lcid) {
+  auto alreadyRunning = [&](uint32_t lcid) {
     CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(), AppEnvironment{lcid, {}, &boxes});
     app.PrepareInstance();
-    return app.LoadString(108);
+    return app.LoadText(kTextAlreadyRunning);
   };
-  EXPECT_EQ(text108(0x0409), QStringLiteral("Tarvik Configurator is already running."));
-  EXPECT_EQ(text108(0x0411), QStringLiteral("Tarvik Configurator は既に起動しています。"));
-  EXPECT_EQ(text108(0x0804), QStringLiteral("Tarvik Configurator 已经运行。"));
-  EXPECT_EQ(text108(0x0407), text108(0x0409));
-  EXPECT_EQ(LoadResourceString(20110), QStringLiteral("或更高版本。"));  // no leading space
-  EXPECT_EQ(LoadResourceString(10110), QStringLiteral(" 以上に更新してください。"));
-  EXPECT_TRUE(LoadResourceString(105).isEmpty());
+  EXPECT_EQ(alreadyRunning(0x0409), QStringLiteral("Tarvik Configurator is already running."));
+  EXPECT_EQ(alreadyRunning(0x0411), QStringLiteral("Tarvik Configurator は既に起動しています。"));
+  EXPECT_EQ(alreadyRunning(0x0804), QStringLiteral("Tarvik Configurator 已经运行。"));
+  EXPECT_EQ(alreadyRunning(0x0407), alreadyRunning(0x0409));
+  EXPECT_EQ(LoadResourceString(kChineseTextOffset + kTextOrHigher),
+            QStringLiteral("或更高版本。"));  // no leading space
+  EXPECT_EQ(LoadResourceString(kJapaneseTextOffset + kTextOrHigher),
+            QStringLiteral(" 以上に更新してください。"));
+  constexpr int kNoSuchText = kTextOk + 1;
+  EXPECT_TRUE(LoadResourceString(kNoSuchText).isEmpty());
 }
 
 TEST(StartUpVersionText, ParsesBothFormsAndRejectsTheRest) {

@@ -36,7 +36,7 @@ class UsbPage : public testing::ConfiguratorOnStandIn {
   }
   void Click(CxCheckButton& button) {
     QTest::mouseClick(&button, Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(&Page(), WM_COMMAND);
+    testing::RunQueuedCalls(&Page());
   }
 };
 
@@ -46,10 +46,11 @@ TEST_F(UsbPage, FeaturesFollowProductAndFirmware) {
     const char* firmware;
     bool speed, muteSync;
   };
-  for (const Case& c : {Case{0x4021, "2.02", false, false}, Case{0x4021, "2.03", true, false},
-                        Case{0x4021, "2.99", true, false}, Case{0x4021, "3.00", true, true},
-                        Case{0x4026, "3.10", false, false}, Case{0x402F, "1.00", true, false},
-                        Case{0x402F, "3.50", true, false}}) {
+  for (const Case& c :
+       {Case{kProductIds[0], "2.02", false, false}, Case{kProductIds[0], "2.03", true, false},
+        Case{kProductIds[0], "2.99", true, false}, Case{kProductIds[0], "3.00", true, true},
+        Case{kProductIds[1], "3.10", false, false}, Case{kExemptProductId, "1.00", true, false},
+        Case{kExemptProductId, "3.50", true, false}}) {
     MakeWindow(0x0409);
     device.SetSetting(0, kSpeed, 0, 0, {1});
     device.SetSetting(0, kMuteSync, 0, 0, {1, 0});
@@ -74,13 +75,13 @@ TEST_F(UsbPage, FeaturesFollowProductAndFirmware) {
 
 TEST_F(UsbPage, ASpeedTheButtonsCannotShowChecksNeither) {
   device.SetSetting(0, kSpeed, 0, 0, {2});
-  ConnectAs(0x4021, "2.10");
+  ConnectAs(kProductIds[0], "2.10");
   EXPECT_EQ(Page().HiSpeedButton().checked, 0);
   EXPECT_EQ(Page().FullSpeedButton().checked, 0);
 }
 
 TEST_F(UsbPage, ButtonsShowTheirPicturesAndNeverToggleThemselves) {
-  ConnectAs(0x4021, "2.10");  // HI-SPEED
+  ConnectAs(kProductIds[0], "2.10");  // HI-SPEED
   CxCheckButton& hi = Page().HiSpeedButton();
   EXPECT_EQ(hi.checked, 1);
   EXPECT_EQ(hi.autoToggle, 0);
@@ -100,9 +101,20 @@ TEST_F(UsbPage, ButtonsShowTheirPicturesAndNeverToggleThemselves) {
   EXPECT_EQ(device.RequestCount(), 0u);
 }
 
+TEST_F(UsbPage, AClickIsAnsweredOnlyOnceTheButtonHasFinishedWithIt) {
+  ConnectAs(kProductIds[0], "2.10");
+  boxes.answer = kAnswerCancel;
+  auto* full = Page().findChild<CxCheckButton*>(QStringLiteral("fullSpeed"));
+  ASSERT_NE(full, nullptr);
+  QTest::mouseClick(full, Qt::LeftButton);
+  EXPECT_TRUE(boxes.shown.empty());
+  testing::RunQueuedCalls(&Page());
+  EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
 TEST_F(UsbPage, CancelRestoresTheButtonsExactly) {
   device.SetSetting(0, kSpeed, 0, 0, {2});  // neither checked
-  ConnectAs(0x4021, "2.10");
+  ConnectAs(kProductIds[0], "2.10");
   boxes.answer = kAnswerCancel;
   device.ClearRequests();
   Click(Page().FullSpeedButton());
@@ -118,11 +130,11 @@ TEST_F(UsbPage, CancelRestoresTheButtonsExactly) {
 
 TEST_F(UsbPage, ASpeedChangeRestartsTheDeviceAndReconnectsWithTheNewSpeed) {
   device.SetRestartPlan(500);
-  ConnectAs(0x4021, "2.10");
+  ConnectAs(kProductIds[0], "2.10");
   Click(Page().FullSpeedButton());
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(device.Setting(0, kSpeed, 0), (std::vector<uint8_t>{1}));
-  QCoreApplication::sendPostedEvents(&Page(), WM_RESTART_WAIT);  // waits until the device has gone
+  testing::RunQueuedCalls(&Page());  // the restart wait: until the device has gone
   EXPECT_FALSE(device.IsPlugged());
   EXPECT_EQ(boxes.shown.size(), 1u);  // no failure report
   ASSERT_TRUE(testing::PumpUntil([&] { return !app->m_deviceSession.isOpen; }));
@@ -135,9 +147,9 @@ TEST_F(UsbPage, ASpeedChangeRestartsTheDeviceAndReconnectsWithTheNewSpeed) {
 
 TEST_F(UsbPage, ADeviceThatNeverRestartsIsACommunicationFailure) {
   device.SetRestartPlan(-1);
-  ConnectAs(0x4021, "2.10");
+  ConnectAs(kProductIds[0], "2.10");
   Click(Page().FullSpeedButton());
-  QCoreApplication::sendPostedEvents(&Page(), WM_RESTART_WAIT);
+  testing::RunQueuedCalls(&Page());  // the restart wait
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_EQ(boxes.shown[1].text, QStringLiteral("Cannot communicate with Tarvik."));
   EXPECT_FALSE(app->m_deviceSession.isOpen);
@@ -145,7 +157,7 @@ TEST_F(UsbPage, ADeviceThatNeverRestartsIsACommunicationFailure) {
 }
 
 TEST_F(UsbPage, FailedSpeedWriteAndMuteSyncWriteAreReportedOnce) {
-  ConnectAs(0x4021, "2.10");
+  ConnectAs(kProductIds[0], "2.10");
   device.InjectFault(Fault{FaultKind::BadStatus});
   Click(Page().FullSpeedButton());
   EXPECT_EQ(boxes.shown.size(), 2u);  // the question, then the warning
@@ -153,7 +165,7 @@ TEST_F(UsbPage, FailedSpeedWriteAndMuteSyncWriteAreReportedOnce) {
 
   MakeWindow(0x0409);
   boxes.shown.clear();
-  ConnectAs(0x4021, "3.00");
+  ConnectAs(kProductIds[0], "3.00");
   QComboBox* mute = Page().MuteSyncList();
   mute->setCurrentIndex(0);
   emit mute->activated(0);
