@@ -42,7 +42,7 @@ void BM_ProbeDevice32Interfaces(benchmark::State& state) {
   }
   sim::FakeHidrawBackend backend(tree);
   for (auto _ : state) {
-    if (ProbeDevice(backend) != 1) {
+    if (ProbeDevice(backend) != Presence::kPresent) {
       state.SkipWithError("the Tarvik was not found");
       break;
     }

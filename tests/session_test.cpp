@@ -34,7 +34,7 @@ TEST_F(SessionTest, OpenTriesProductIdsInOrder) {
   CHidDevCommApp session(backend);
   ASSERT_TRUE(session.Open());
   EXPECT_EQ(session.productId, 0x4026);
-  EXPECT_EQ(session.isOpen, 1);
+  EXPECT_TRUE(session.isOpen);
   EXPECT_EQ(earlier.OpenHandleCount(), 1);
   EXPECT_EQ(later.OpenHandleCount(), 0);
 
@@ -51,20 +51,20 @@ TEST_F(SessionTest, OpenTriesProductIdsInOrder) {
 }
 
 TEST_F(SessionTest, ProbeSeesAcceptedAndProbeOnlyIdentities) {
-  EXPECT_EQ(ProbeDevice(backend), 0);
+  EXPECT_EQ(ProbeDevice(backend), Presence::kAbsent);
   {
     sim::SimDevice restarting(WithProduct(0x4022));
     restarting.Plug();
-    EXPECT_EQ(ProbeDevice(backend), 2);
+    EXPECT_EQ(ProbeDevice(backend), Presence::kRestarting);
     CHidDevCommApp session(backend);
     EXPECT_FALSE(session.Open());
-    EXPECT_EQ(session.isOpen, 0);
+    EXPECT_FALSE(session.isOpen);
     EXPECT_EQ(restarting.OpenHandleCount(), 0);
   }
   for (uint16_t productId : {0x4021, 0x4026, 0x402F}) {
     sim::SimDevice device(WithProduct(productId));
     device.Plug();
-    EXPECT_EQ(ProbeDevice(backend), 1) << std::hex << productId;
+    EXPECT_EQ(ProbeDevice(backend), Presence::kPresent) << std::hex << productId;
     EXPECT_EQ(device.OpenHandleCount(), 0);  // the probe closes what it opened
   }
 }
@@ -77,7 +77,7 @@ TEST_F(SessionTest, DeviceWithOtherReportLengthsIsNotOpened) {
   narrow.Plug();
   CHidDevCommApp session(backend);
   EXPECT_FALSE(session.Open());
-  EXPECT_EQ(ProbeDevice(backend), 0);
+  EXPECT_EQ(ProbeDevice(backend), Presence::kAbsent);
 }
 
 TEST_F(SessionTest, ExecuteCommandWithoutLinkOrUnknownNumber) {
@@ -119,7 +119,7 @@ TEST_F(SessionTest, NotificationsAndLinkLossReachTheOwnersCallback) {
 
   // The session stays open until its owner closes it; operations fail meanwhile.
   std::lock_guard<std::recursive_mutex> guard(session.lock);
-  EXPECT_EQ(session.isOpen, 1);
+  EXPECT_TRUE(session.isOpen);
   EXPECT_NE(session.Execute(ToInt(CommandId::GetUsbSpeed)), LINK_OK);
   EXPECT_EQ(session.Close(), 0);
   EXPECT_EQ(NotifyRecorder::Instance().Calls(), (std::vector<std::pair<int, int>>{{2, 5}, {255, 0}}));
@@ -137,7 +137,7 @@ TEST_F(SessionTest, DestructionClosesTheLinkWithoutPosting) {
     CHidDevCommApp session(backend);
     session.SetNotifyCallback(&NotifyRecorder::Callback);
     ASSERT_TRUE(session.Open());
-    session.connected = 1;
+    session.connected = true;
     EXPECT_EQ(device.OpenHandleCount(), 1);
   }
   EXPECT_EQ(device.OpenHandleCount(), 0);

@@ -33,7 +33,7 @@ int CTarvik_ConfiguratorDlg::OnStartMonitor() {
 
 void CTarvik_ConfiguratorDlg::OnMonitorTick() {
   if (m_session->connected) return;
-  if (ProbeDevice(m_session->Backend()) == 1) {
+  if (ProbeDevice(m_session->Backend()) == Presence::kPresent) {
     if (++m_presenceCount > kPresenceThreshold) {
       ConnectDevice();
       m_presenceCount = 0;
@@ -45,7 +45,7 @@ void CTarvik_ConfiguratorDlg::OnMonitorTick() {
 
 void CTarvik_ConfiguratorDlg::ConnectDevice() {
   if (!m_session->Open()) return;
-  m_session->connected = 1;
+  m_session->connected = true;
 
   char version[5] = {};
   if (!ReadFirmwareVersion(*m_session, version)) {
@@ -96,7 +96,7 @@ void CTarvik_ConfiguratorDlg::LoadDeviceSettings(const DeviceFeatures& features)
 
 void CTarvik_ConfiguratorDlg::HandleCommunicationError() {
   m_connectTimer.stop();
-  m_session->connected = 0;
+  m_session->connected = false;
   m_session->Close();
   m_presenceCount = 0;
   SetConnectionState(false, nullptr);
@@ -112,7 +112,7 @@ int CTarvik_ConfiguratorDlg::OnCommError() {
 
 int CTarvik_ConfiguratorDlg::OnDeviceNotify(long long code, long long) {
   if (code != NOTIFY_LINK_LOST) return 0;
-  m_session->connected = 0;
+  m_session->connected = false;
   m_session->Close();
   m_presenceCount = 0;
   SetConnectionState(false, nullptr);

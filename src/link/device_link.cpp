@@ -129,7 +129,6 @@ void DeviceLink::ReceiveLoop() {
           std::memcpy(assembly_, report + 1, kReportPayloadSize);
           CompleteReply(kReportPayloadSize, report + 1);
         } else {
-          std::memcpy(notifyBuffer_, report + 1, kReportPayloadSize);
           NotifyCallback notify = notifyCallback_.load();
           if (kind == NotificationKind::Event && notify) notify(notification.type, notification.value);
         }

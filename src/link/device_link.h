@@ -61,7 +61,6 @@ class DeviceLink {
 
   void SetNotifyCallback(NotifyCallback callback) { notifyCallback_.store(callback); }
   void SetStreamCallback(StreamCallback callback) { streamCallback_.store(callback); }
-  StreamCallback GetStreamCallback() const { return streamCallback_.load(); }
   void SetExpectLinkLoss(bool expect) { expectLinkLoss_.store(expect ? 1 : 0); }
   bool Stopped() const { return stopFlag_.load() != 0; }
   // Asks a firmware transfer to stop before its next block; the exchange in
@@ -111,7 +110,6 @@ class DeviceLink {
 
   std::unique_ptr<uint8_t[]> requestBuffer_;
   std::unique_ptr<uint8_t[]> streamBuffer_;
-  uint8_t notifyBuffer_[kReportSize] = {};
   uint8_t staging_[kReportSize] = {};
 
   int lastTimeoutMs_ = 0;

@@ -18,22 +18,22 @@ int ExecuteCommand(DeviceLink* link, int id, CommandParams* params, StatusPair* 
   return result;
 }
 
-int ProbeDevice(HidBackend& backend) {
+Presence ProbeDevice(HidBackend& backend) {
   HidDevice device(backend);
   for (int productId : kProductIds) {
     const bool opened = device.Open(kTarvikVendorId, productId, 64, 64, 0) != nullptr;
     device.Close();
-    if (opened) return 1;
+    if (opened) return Presence::kPresent;
   }
   const bool opened = device.Open(kTarvikVendorId, kProductIdProbeOnly, 64, 64, 0) != nullptr;
   device.Close();
-  return opened ? 2 : 0;
+  return opened ? Presence::kRestarting : Presence::kAbsent;
 }
 
 CHidDevCommApp::~CHidDevCommApp() {
   std::lock_guard<std::recursive_mutex> guard(lock);
   Teardown();
-  connected = 0;
+  connected = false;
 }
 
 bool CHidDevCommApp::Open() {
@@ -45,7 +45,7 @@ bool CHidDevCommApp::Open() {
     if (candidate->Device().Open(kTarvikVendorId, id, 64, 64, 0)) {
       if (!candidate->StartReceiver()) break;
       link = std::move(candidate);
-      isOpen = 1;
+      isOpen = true;
       productId = id;
       return true;
     }
@@ -56,7 +56,7 @@ bool CHidDevCommApp::Open() {
 
 int CHidDevCommApp::Close() {
   std::lock_guard<std::recursive_mutex> guard(lock);
-  if (isOpen != 1) return isOpen;
+  if (!isOpen) return 0;
   Teardown();
   return 0;
 }
@@ -64,7 +64,7 @@ int CHidDevCommApp::Close() {
 void CHidDevCommApp::Teardown() {
   if (link) link->Stop();
   link.reset();
-  isOpen = 0;
+  isOpen = false;
   productId = 0;
 }
 

@@ -13,7 +13,13 @@
 namespace tarvik {
 
 inline constexpr int kTarvikVendorId = 0x2F3A;
-inline constexpr int kProductIds[] = {0x4021, 0x4026, 0x402F};  // in the order Open tries them
+// The Tarvik's product IDs: the three it is opened under, in the order Open
+// tries them, and the one it shows while restarting, which only the probe
+// counts. The second has no USB speed setting; the third has the PA and USB
+// speed settings with any firmware, which is never refused.
+inline constexpr int kProductIdNoUsbSpeed = 0x4026;
+inline constexpr int kExemptProductId = 0x402F;
+inline constexpr int kProductIds[] = {0x4021, kProductIdNoUsbSpeed, kExemptProductId};
 inline constexpr int kProductIdProbeOnly = 0x4022;
 
 // Runs operation `id` on the link under its lock. The status pair, when
@@ -21,8 +27,12 @@ inline constexpr int kProductIdProbeOnly = 0x4022;
 // result.
 int ExecuteCommand(DeviceLink* link, int id, CommandParams* params, StatusPair* status);
 
-// 1: present under an identity Open accepts; 2: present only as 0x4022; 0: absent.
-int ProbeDevice(HidBackend& backend = SystemHidBackend());
+enum class Presence {
+  kAbsent,
+  kPresent,     // under an identity Open accepts
+  kRestarting,  // only as kProductIdProbeOnly
+};
+Presence ProbeDevice(HidBackend& backend = SystemHidBackend());
 
 class CHidDevCommApp {
  public:
@@ -52,11 +62,13 @@ class CHidDevCommApp {
   int ApplyInputModes(int modeL, int modeR);
 
   HidBackend& Backend() { return *backend_; }
+  // The clock this session's waits run on, for callers that pace their own.
+  LinkClock& Clock() { return *clock_; }
 
   std::recursive_mutex lock;
-  int isOpen = 0;
+  bool isOpen = false;
   int productId = 0;
-  int connected = 0;
+  bool connected = false;
   std::unique_ptr<DeviceLink> link;
   CommandParams params;
   StatusPair statusPair;

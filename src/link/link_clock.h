@@ -20,6 +20,14 @@ class LinkClock {
   // `cv` while holding the same mutex.
   virtual bool WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                        int timeoutMs, const std::function<bool()>& done) = 0;
+
+  // Lets `ms` pass on this clock: a wait that nothing ends early.
+  void Pause(int ms) {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::unique_lock<std::mutex> lock(mutex);
+    WaitFor(lock, cv, ms, [] { return false; });
+  }
 };
 
 class SteadyLinkClock final : public LinkClock {

@@ -4,10 +4,9 @@
 
 #include <cstdint>
 
-namespace tarvik {
+#include "link/hid_dev_comm_app.h"
 
-// Has the PA and USB speed settings with any firmware, which is never refused.
-inline constexpr int kExemptProductId = 0x402F;
+namespace tarvik {
 
 struct DeviceFeatures {
   bool paOutput = false;     // PA MICROPHONE SOUND OUTPUT TO SPEAKER
@@ -21,7 +20,7 @@ inline DeviceFeatures FeaturesOf(int productId, uint32_t packedFirmware) {
   features.paOutput = version >= 0x02000800u || productId == kExemptProductId;
   if (productId == kExemptProductId) {
     features.usbSpeed = true;
-  } else if (productId != 0x4026 && version >= 0x02000300u) {
+  } else if (productId != kProductIdNoUsbSpeed && version >= 0x02000300u) {
     features.usbSpeed = true;
     features.micMuteSync = version >= 0x03000000u;
   }

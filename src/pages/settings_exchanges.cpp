@@ -1,9 +1,7 @@
 #include "pages/settings_exchanges.h"
 
-#include <chrono>
 #include <cstring>
 #include <iterator>
-#include <thread>
 
 #include "app/session_exchange.h"
 #include "commands/operation_fields.h"
@@ -175,14 +173,14 @@ bool WriteUsbSpeed(CHidDevCommApp& session, uint8_t speed) {
 }
 
 bool RestartAndWait(CHidDevCommApp& session, void (*idle)()) {
-  const int before = ProbeDevice(session.Backend());
+  const Presence before = ProbeDevice(session.Backend());
   if (!RunExchange(
           session, CommandId::RestartDevice, [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); },
           Nothing))
     return false;
   for (int i = 0; i < kRestartProbeTries; ++i) {
     if (idle != nullptr) idle();
-    std::this_thread::sleep_for(std::chrono::milliseconds(kRestartProbeIntervalMs));
+    session.Clock().Pause(kRestartProbeIntervalMs);
     if (ProbeDevice(session.Backend()) != before) return true;
   }
   return false;

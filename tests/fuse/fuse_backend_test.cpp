@@ -37,7 +37,7 @@ using FuseHidrawBackendTest = FuseFixture;
 TEST_F(FuseHidrawBackendTest, EnumeratesAndProbesAsDevicesComeAndGo) {
   device_.Unplug();  // a SimDevice starts plugged in
   EXPECT_TRUE(backend_->ListInterfaces().empty());
-  EXPECT_EQ(ProbeDevice(*backend_), 0);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kAbsent);
 
   device_.Plug();
   ASSERT_EQ(backend_->ListInterfaces(), (std::vector<std::string>{"hidraw0"}));
@@ -47,7 +47,7 @@ TEST_F(FuseHidrawBackendTest, EnumeratesAndProbesAsDevicesComeAndGo) {
   HidReportLengths lengths;
   ASSERT_TRUE(backend_->ReadReportLengths("hidraw0", &lengths));
   EXPECT_EQ(lengths, (HidReportLengths{65, 65, 0}));
-  EXPECT_EQ(ProbeDevice(*backend_), 1);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kPresent);
   // The probe closes the node it opened (the release reaches the device
   // shortly after close() returns).
   EXPECT_TRUE(Eventually([&] { return device_.OpenHandleCount() == 0; }));
@@ -62,11 +62,11 @@ TEST_F(FuseHidrawBackendTest, EnumeratesAndProbesAsDevicesComeAndGo) {
   EXPECT_EQ(backend_->ListInterfaces(), (std::vector<std::string>{"hidraw1"}));
   EXPECT_FALSE(backend_->ReadIdentity("hidraw0", &identity));
   EXPECT_EQ(backend_->OpenInterface("hidraw0"), nullptr);
-  EXPECT_EQ(ProbeDevice(*backend_), 2);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kRestarting);
 
   restarting.Unplug();
   EXPECT_TRUE(backend_->ListInterfaces().empty());
-  EXPECT_EQ(ProbeDevice(*backend_), 0);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kAbsent);
 
   const NodeStats stats = fuse_.Stats();
   EXPECT_GE(stats.opens, 2);

@@ -73,9 +73,9 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
   device_.Plug();
 
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(ProbeDevice(*backend_), 1);
+  ASSERT_EQ(ProbeDevice(*backend_), Presence::kPresent);
   ASSERT_TRUE(OpenSession());
-  session_->connected = 1;
+  session_->connected = true;
 
   char version[5] = {};
   ASSERT_TRUE(ReadFirmwareVersion(*session_, version));

@@ -135,15 +135,15 @@ TEST_F(FuseSessionTest, UnplugIsReportedAsLinkLostAndReplugReconnects) {
 
   {
     std::lock_guard<std::recursive_mutex> guard(session_->lock);
-    EXPECT_EQ(session_->isOpen, 1);
+    EXPECT_TRUE(session_->isOpen);
     EXPECT_NE(session_->Execute(ToInt(CommandId::GetUsbSpeed)), LINK_OK);
     EXPECT_EQ(session_->Close(), 0);
   }
-  EXPECT_EQ(ProbeDevice(*backend_), 0);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kAbsent);
   EXPECT_TRUE(Eventually([&] { return fuse_.Stats().releases == fuse_.Stats().opens; }));
 
   device_.Plug();
-  EXPECT_EQ(ProbeDevice(*backend_), 1);
+  EXPECT_EQ(ProbeDevice(*backend_), Presence::kPresent);
   ASSERT_TRUE(session_->Open());
   EXPECT_EQ(Run(CommandId::GetUsbSpeed), LINK_OK);
   EXPECT_EQ(NotifyRecorder::Instance().Calls().size(), 2u);

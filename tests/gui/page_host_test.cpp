@@ -44,7 +44,7 @@ class PagesOnAHost : public ::testing::Test {
   // then closes it as the window does.
   void Watch(PageFrame& page) {
     QObject::connect(&page, &PageFrame::CommunicationFailed, [this] {
-      openWhenSignalled.push_back(host.session.isOpen != 0);
+      openWhenSignalled.push_back(host.session.isOpen);
       host.session.Close();
     });
   }

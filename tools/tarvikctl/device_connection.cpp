@@ -47,12 +47,12 @@ int DeviceConnection::Open() {
     backend_ = trace_.get();
   }
   session_ = std::make_unique<CHidDevCommApp>(*backend_);
-  const int probe = ProbeDevice(*backend_);
-  if (probe == 1 && session_->Open()) return kExitOk;
+  const Presence probe = ProbeDevice(*backend_);
+  if (probe == Presence::kPresent && session_->Open()) return kExitOk;
   return Explain(probe);
 }
 
-int DeviceConnection::Explain(int probe) {
+int DeviceConnection::Explain(Presence probe) {
   // A Tarvik the user may not open looks absent to the probe: find it.
   bool unopenable = false;
   for (const std::string& id : backend_->ListInterfaces()) {
@@ -63,7 +63,7 @@ int DeviceConnection::Explain(int probe) {
   if (unopenable)
     return Fail(context_, kExitPermission,
                 std::string("a Tarvik is attached but this user may not open it; ") + kUdevRuleFix);
-  if (probe == 2)
+  if (probe == Presence::kRestarting)
     return Fail(context_, kExitNotFound, "the Tarvik is restarting (product ID 0x4022); try again in a moment");
   return Fail(context_, kExitNotFound, "no Tarvik attached");
 }
@@ -72,7 +72,7 @@ int DeviceConnection::Reopen(int timeoutMs) {
   session_->Close();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (ProbeDevice(*backend_) == 1 && session_->Open()) return kExitOk;
+    if (ProbeDevice(*backend_) == Presence::kPresent && session_->Open()) return kExitOk;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return Fail(context_, kExitNotFound, "the Tarvik did not come back after its restart");

@@ -39,7 +39,7 @@ class DeviceConnection {
   HidBackend& Backend() { return *backend_; }
 
  private:
-  int Explain(int probe);
+  int Explain(Presence probe);
 
   Context& context_;
   SingleInstanceLock lock_;

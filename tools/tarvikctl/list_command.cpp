@@ -47,7 +47,7 @@ int ListDevices(Context& context) {
   if (alone) {
     CHidDevCommApp session(*backend);
     char firmware[5] = {};
-    if (ProbeDevice(*backend) == 1 && session.Open() && ReadFirmwareVersion(session, firmware)) {
+    if (ProbeDevice(*backend) == Presence::kPresent && session.Open() && ReadFirmwareVersion(session, firmware)) {
       for (nlohmann::json& device : devices)
         if (device["productId"] == HexNumber(static_cast<unsigned>(session.productId), 4) && device["accessible"])
           device["firmware"] = firmware;
