@@ -60,7 +60,8 @@ void BM_FirmwarePackageFullSpeed(benchmark::State& state) {
       state.SkipWithError("the transfer failed");
       break;
     }
-    elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
   const double limitMs = static_cast<double>(ReportLimit(kPayload));
   state.counters["limit_ms"] = limitMs;

@@ -33,7 +33,8 @@ class FloorDialog : public QDialog {
       reportPaint_ = false;
       const auto now = std::chrono::system_clock::now().time_since_epoch();
       std::fprintf(stderr, "first-paint %lld\n",
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+                   static_cast<long long>(
+                       std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     }
   }
 

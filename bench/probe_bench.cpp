@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "fake_hidraw/fake_hidraw_tree.h"
 #include "link/hid_backend_linux.h"
 #include "link/hid_dev_comm_app.h"
-#include "fake_hidraw/fake_hidraw_tree.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 
@@ -48,7 +48,10 @@ void BM_ProbeDevice32Interfaces(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_ProbeDevice32Interfaces)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProbeDevice32Interfaces)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 double CpuMs(clockid_t clock) {
   timespec now{};
@@ -93,6 +96,11 @@ void BM_QuietDeviceCpu(benchmark::State& state) {
   }
   state.counters["receive_thread_cpu_ms_in_10s"] = cpuMs;
 }
-BENCHMARK(BM_QuietDeviceCpu)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QuietDeviceCpu)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -31,7 +31,8 @@ class FirstPaintReporter : public QObject {
       reported_ = true;
       const auto now = std::chrono::system_clock::now().time_since_epoch();
       std::fprintf(stderr, "first-paint %lld\n",
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+                   static_cast<long long>(
+                       std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     }
     return false;
   }
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
   if (panel) standIn.show();
   if (plug) QTimer::singleShot(kPlugDelayMs, &standIn, &tarvik::StandInPanel::Plug);
 
-  tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(), tarvik::SystemEnvironment());
+  tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(),
+                                      tarvik::SystemEnvironment());
   app.InitInstance();
   return app.ExitCode();
 }

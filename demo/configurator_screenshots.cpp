@@ -38,7 +38,8 @@ void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* 
   QPixmap client = widget.grab();
   if (popup != nullptr) {
     QPainter over(&client);
-    over.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - widget.mapToGlobal(QPoint(0, 0)), popup->grab());
+    over.drawPixmap(popup->mapToGlobal(QPoint(0, 0)) - widget.mapToGlobal(QPoint(0, 0)),
+                    popup->grab());
   }
   constexpr int kTitleHeight = 26;
   QImage picture(client.width(), client.height() + kTitleHeight, QImage::Format_RGB32);
@@ -46,8 +47,8 @@ void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* 
   QPainter painter(&picture);
   painter.setFont(MakeUiFont());
   painter.setPen(Qt::black);
-  painter.drawText(QRect(8, 0, client.width() - 16, kTitleHeight), Qt::AlignVCenter | Qt::TextSingleLine,
-                   widget.windowTitle());
+  painter.drawText(QRect(8, 0, client.width() - 16, kTitleHeight),
+                   Qt::AlignVCenter | Qt::TextSingleLine, widget.windowTitle());
   painter.drawPixmap(0, kTitleHeight, client);
   painter.end();
   picture.save(path);

@@ -40,8 +40,9 @@ StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
   for (int id : kProductIds) addProductId(id);
   addProductId(kProductIdProbeOnly);
   form->addRow(QStringLiteral("Product ID at next plug-in:"), productId_);
-  connect(productId_, &QComboBox::activated, this,
-          [this] { device_.SetProductId(static_cast<uint16_t>(productId_->currentData().toInt())); });
+  connect(productId_, &QComboBox::activated, this, [this] {
+    device_.SetProductId(static_cast<uint16_t>(productId_->currentData().toInt()));
+  });
 
   firmware_ = new QLineEdit(QStringLiteral("2.10"), this);
   firmware_->setObjectName(QStringLiteral("firmware"));

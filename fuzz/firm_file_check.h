@@ -15,7 +15,8 @@
 namespace tarvik::fuzzing::firm_file {
 
 // Reads every byte of the kept copy and checks it against the file.
-inline void CheckKept(const tarvik::CFirmFile& file, const uint8_t* expected, std::size_t expectedSize) {
+inline void CheckKept(const tarvik::CFirmFile& file, const uint8_t* expected,
+                      std::size_t expectedSize) {
   uint32_t size = 0;
   uint16_t crc = 0;
   const uint8_t* image = file.GetImage(&size, &crc);
@@ -50,12 +51,15 @@ inline void CheckFirmFile(const uint8_t* data, std::size_t size) {
   tarvik::CFirmFile section;
   const int loaded = section.LoadSectionImage(bytes, size);
   if (loaded == 0) {
-    if (section.GetType() < 0 || section.GetType() > 5) Fail("section loaded with a type outside 0..5");
+    if (section.GetType() < 0 || section.GetType() > 5)
+      Fail("section loaded with a type outside 0..5");
     firm_file::CheckKept(section, bytes, size);
     // Release leaves nothing behind.
     section.Release();
-    if (section.GetImage() || section.GetType() != tarvik::CFirmFile::kNoImage) Fail("release kept an image");
-  } else if (loaded != tarvik::CFirmFile::kNotRecognised && loaded != tarvik::CFirmFile::kSealBroken) {
+    if (section.GetImage() || section.GetType() != tarvik::CFirmFile::kNoImage)
+      Fail("release kept an image");
+  } else if (loaded != tarvik::CFirmFile::kNotRecognised &&
+             loaded != tarvik::CFirmFile::kSealBroken) {
     Fail("section load returned an unknown code");
   }
 

@@ -45,10 +45,12 @@ inline void CheckFirmwareVersion(const uint8_t* data, std::size_t size) {
   if (!tarvik::FirmwareAccepted(text, true)) Fail("exempt product refused");
   if (packed != 0) {
     if (std::strlen(text) != 4) Fail("version parsed from a text not four characters long");
-    if (firmware_version::Unpack(packed) != text) Fail("packed version does not give back its text");
+    if (firmware_version::Unpack(packed) != text)
+      Fail("packed version does not give back its text");
     const uint32_t letter = packed & 0xFF;
     const bool lower = letter >= 'a' && letter <= 'z';
-    const bool recentEnough = (packed >> 8) >= (tarvik::ParseFirmwareVersion(tarvik::kMinFirmwareVersion) >> 8);
+    const bool recentEnough =
+        (packed >> 8) >= (tarvik::ParseFirmwareVersion(tarvik::kMinFirmwareVersion) >> 8);
     if (accepted != (recentEnough && !lower)) Fail("acceptance does not follow from the version");
   } else if (accepted) {
     Fail("text that is no version accepted");

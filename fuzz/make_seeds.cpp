@@ -103,7 +103,9 @@ class RecordingBackend final : public HidBackend {
  public:
   explicit RecordingBackend(Recorder* recorder) : recorder_(recorder) {}
   std::vector<std::string> ListInterfaces() override { return inner_.ListInterfaces(); }
-  bool ReadIdentity(const std::string& id, HidIdentity* out) override { return inner_.ReadIdentity(id, out); }
+  bool ReadIdentity(const std::string& id, HidIdentity* out) override {
+    return inner_.ReadIdentity(id, out);
+  }
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override {
     return inner_.ReadReportLengths(id, out);
   }
@@ -120,17 +122,22 @@ class RecordingBackend final : public HidBackend {
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
-void Append(Bytes& out, const Report& report) { out.insert(out.end(), report.begin(), report.end()); }
+void Append(Bytes& out, const Report& report) {
+  out.insert(out.end(), report.begin(), report.end());
+}
 
 // An operation input: number, knob, then the groups.
 Bytes OperationInput(int op, uint16_t knob, const std::vector<std::vector<Report>>& groups) {
-  Bytes input{static_cast<uint8_t>(op), static_cast<uint8_t>(knob), static_cast<uint8_t>(knob >> 8)};
+  Bytes input{static_cast<uint8_t>(op), static_cast<uint8_t>(knob),
+              static_cast<uint8_t>(knob >> 8)};
   for (const auto& group : groups) {
     if (group.size() >= fuzzing::kLongGroup) {
-      std::fprintf(stderr, "operation %d: group of %zu reports too long for a seed\n", op, group.size());
+      std::fprintf(stderr, "operation %d: group of %zu reports too long for a seed\n", op,
+                   group.size());
       std::exit(1);
     }
     input.push_back(static_cast<uint8_t>(group.size()));
@@ -157,19 +164,27 @@ Bytes ReplyMessage(uint8_t kind, uint16_t command, Bytes payload) {
 // Knobs worth a seed of their own for an operation.
 std::vector<uint16_t> Knobs(int op) {
   switch (op) {
-    case 37: return {1};                      // stream switched on
-    case 120: case 121: return {16, 200};     // one report, and four
-    case 138: return {0, 3};                  // plain and sealed sections
-    case 166: return {1};                     // a write of command 1
-    case 161: return {0, 0x0201};             // one block; two blocks and two targets
-    default: return {0};
+    case 37:
+      return {1};  // stream switched on
+    case 120:
+    case 121:
+      return {16, 200};  // one report, and four
+    case 138:
+      return {0, 3};  // plain and sealed sections
+    case 166:
+      return {1};  // a write of command 1
+    case 161:
+      return {0, 0x0201};  // one block; two blocks and two targets
+    default:
+      return {0};
   }
 }
 
 // Operations that run the same code on replies of the same shape share a seed.
 auto Shape(const OperationRow& row) {
-  return std::make_tuple(reinterpret_cast<std::uintptr_t>(row.handler), static_cast<int>(row.layout), row.kind,
-                         row.replyLength, row.replyTargetField >= 0, row.replyCount);
+  return std::make_tuple(reinterpret_cast<std::uintptr_t>(row.handler),
+                         static_cast<int>(row.layout), row.kind, row.replyLength,
+                         row.replyTargetField >= 0, row.replyCount);
 }
 
 void OperationSeeds(const std::filesystem::path& dir, std::map<std::string, Bytes>* replySamples) {
@@ -269,21 +284,23 @@ void HandMadeOperationSeeds(const std::filesystem::path& dir) {
     std::vector<Report> group;
     for (std::size_t offset = 0; offset < stream.size(); offset += kReportPayloadSize) {
       Report report{};
-      report[0] = offset == 0 ? kMarkerStreamFirst
+      report[0] = offset == 0                                    ? kMarkerStreamFirst
                   : offset + kReportPayloadSize >= stream.size() ? kMarkerStreamLast
                                                                  : kMarkerStreamMiddle;
       std::copy_n(stream.begin() + static_cast<std::ptrdiff_t>(offset),
                   std::min(kReportPayloadSize, stream.size() - offset), report.begin() + 1);
       group.push_back(report);
     }
-    for (const Report& report : sim::CutReply(ReplyMessage(kKindWriteAck, 0x0016, {}))) group.push_back(report);
+    for (const Report& report : sim::CutReply(ReplyMessage(kKindWriteAck, 0x0016, {})))
+      group.push_back(report);
     WriteFile(path("op037_stream_before_ack"), OperationInput(37, 1, {group}));
   }
   // GetCmd0018: the wait for the reply runs out.
   WriteFile(path("op006_silent"), Bytes{6, 0, 0, fuzzing::kSpecialGroup, fuzzing::kSilentMark});
 }
 
-void ReassemblySeeds(const std::filesystem::path& dir, const std::map<std::string, Bytes>& samples) {
+void ReassemblySeeds(const std::filesystem::path& dir,
+                     const std::map<std::string, Bytes>& samples) {
   const auto path = [&](const std::string& name) { return dir / "reassembly" / name; };
   for (const char* name : {"GetCmd0005", "GetCmd001B", "GetCmd0000", "SetCmd0001", "unsolicited"}) {
     const auto it = samples.find(name);

@@ -22,7 +22,8 @@ namespace tarvik::fuzzing::reassembly {
 class Channel {
  public:
   explicit Channel(Reassembler::Channel channel)
-      : reassembler_(channel), stream_(channel == Reassembler::Channel::Stream),
+      : reassembler_(channel),
+        stream_(channel == Reassembler::Channel::Stream),
         buffer_(new uint8_t[kReassemblyBufferSize]) {}
   ~Channel() { delete[] buffer_; }
 
@@ -35,12 +36,16 @@ class Channel {
     const Reassembler::Result result = reassembler_.Feed(report, buffer_);
 
     const bool taken = first || (continuation && wasInProgress);
-    if (taken == (result == Reassembler::Result::Ignored)) Fail("report taken or ignored against its marker");
-    if (first) shadow_.assign(report + 1, report + kReportSize);
-    else if (taken) shadow_.insert(shadow_.end(), report + 1, report + kReportSize);
+    if (taken == (result == Reassembler::Result::Ignored))
+      Fail("report taken or ignored against its marker");
+    if (first)
+      shadow_.assign(report + 1, report + kReportSize);
+    else if (taken)
+      shadow_.insert(shadow_.end(), report + 1, report + kReportSize);
     const bool inProgress = reassembler_.InProgress();
-    if (result == Reassembler::Result::Ignored ? inProgress != wasInProgress
-                                               : (result == Reassembler::Result::Pending) != inProgress)
+    if (result == Reassembler::Result::Ignored
+            ? inProgress != wasInProgress
+            : (result == Reassembler::Result::Pending) != inProgress)
       Fail("in progress after pending, at rest after complete or dropped, unchanged when ignored");
     if (result != Reassembler::Result::Complete) return;
 
@@ -49,12 +54,15 @@ class Channel {
     if (size > shadow_.size()) Fail("message longer than what arrived for it");
     if (std::memcmp(buffer_, shadow_.data(), size) != 0) Fail("message differs from its fragments");
     if (!stream_) {
-      if (size != kHeaderSize + DecodeHeader(buffer_).length) Fail("reply size differs from its header");
+      if (size != kHeaderSize + DecodeHeader(buffer_).length)
+        Fail("reply size differs from its header");
       return;
     }
     const StreamMessage message = FinishStreamMessage(buffer_);
-    if (static_cast<std::size_t>(message.length) + 2 != size) Fail("stream length differs from its prefix");
-    if (message.text != buffer_ + 3 || message.lead != buffer_[2]) Fail("stream lead and text misplaced");
+    if (static_cast<std::size_t>(message.length) + 2 != size)
+      Fail("stream length differs from its prefix");
+    if (message.text != buffer_ + 3 || message.lead != buffer_[2])
+      Fail("stream lead and text misplaced");
     // The terminator stands right after the L bytes; with L = 0 the (absent)
     // text is terminated too.
     if (buffer_[2 + message.length] != 0) Fail("stream message not terminated");
@@ -112,7 +120,8 @@ inline void RoundTrip(const uint8_t* data, std::size_t size) {
   if (reports != FragmentCount(message.size())) Fail("fragment count differs from FragmentCount");
   if (result != Reassembler::Result::Complete) Fail("round trip did not complete");
   if (reassembler.MessageSize() != message.size()) Fail("round trip changed the size");
-  if (std::memcmp(buffer.data(), message.data(), message.size()) != 0) Fail("round trip changed the bytes");
+  if (std::memcmp(buffer.data(), message.data(), message.size()) != 0)
+    Fail("round trip changed the bytes");
 }
 
 }  // namespace tarvik::fuzzing::reassembly

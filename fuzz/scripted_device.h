@@ -44,8 +44,8 @@
 #include <vector>
 
 #include "commands/operation_codec.h"
-#include "fuzz_check.h"
 #include "commands/operation_table.h"
+#include "fuzz_check.h"
 #include "link/firm_file.h"
 #include "link/hid_backend.h"
 #include "link/hid_dev_comm_app.h"
@@ -112,7 +112,8 @@ inline std::vector<ReplyGroup> ParseReplyScript(const uint8_t* data, std::size_t
       }
     } else if (h == kLongGroup) {
       std::size_t count = 0;
-      for (int i = 0; i < 2 && size > 0; ++i, ++data, --size) count |= std::size_t{*data} << (8 * i);
+      for (int i = 0; i < 2 && size > 0; ++i, ++data, --size)
+        count |= std::size_t{*data} << (8 * i);
       if (count > kLongGroupMax) count = kLongGroupMax;
       const Report first = TakeReport(data, size);
       const Report middle = TakeReport(data, size);
@@ -263,13 +264,15 @@ class ScriptedChannel {
   void Predict(const Report& report) {
     switch (report[0] >> 4) {
       case 0x8:
-        if (replyMirror_.Feed(report.data(), mirrorBuffer_.data()) == Reassembler::Result::Complete &&
+        if (replyMirror_.Feed(report.data(), mirrorBuffer_.data()) ==
+                Reassembler::Result::Complete &&
             !wantNotice_)
           awaiting_ = false;
         break;
       case 0x9: {
         Notification notification;
-        if (DecodeNotification(report.data(), &notification) == NotificationKind::CompletionNotice) {
+        if (DecodeNotification(report.data(), &notification) ==
+            NotificationKind::CompletionNotice) {
           replyMirror_.Reset();
           awaiting_ = false;
         }
@@ -302,7 +305,8 @@ class ScriptedChannel {
 
 class ScriptedHandle final : public HidHandle {
  public:
-  explicit ScriptedHandle(std::shared_ptr<ScriptedChannel> channel) : channel_(std::move(channel)) {}
+  explicit ScriptedHandle(std::shared_ptr<ScriptedChannel> channel)
+      : channel_(std::move(channel)) {}
   bool Read(std::span<uint8_t> report, int) override { return channel_->Read(report); }
   bool Write(std::span<const uint8_t> report, int) override { return channel_->Write(report); }
   void AbortRead() override { channel_->Abort(); }
@@ -383,9 +387,11 @@ class OperationHarness {
 
   // packages: images for UpdateFirmware, sections: images for
   // UpdateFirmwareSection (each non-empty).
-  OperationHarness(std::vector<std::vector<uint8_t>> packages, std::vector<std::vector<uint8_t>> sections,
-                   int waitCapMs = kWaitCapMs)
-      : session_(backend_, waitCapMs), packages_(std::move(packages)), sections_(std::move(sections)) {
+  OperationHarness(std::vector<std::vector<uint8_t>> packages,
+                   std::vector<std::vector<uint8_t>> sections, int waitCapMs = kWaitCapMs)
+      : session_(backend_, waitCapMs),
+        packages_(std::move(packages)),
+        sections_(std::move(sections)) {
     session_.SetNotifyCallback(IgnoreNotification);
   }
 
@@ -394,7 +400,8 @@ class OperationHarness {
   // Returns the operation's result code.
   int Run(const uint8_t* data, std::size_t size) {
     const int op = size > 0 ? data[0] % kOperationCount : 0;
-    const uint16_t knob = static_cast<uint16_t>((size > 1 ? data[1] : 0) | (size > 2 ? data[2] << 8 : 0));
+    const uint16_t knob =
+        static_cast<uint16_t>((size > 1 ? data[1] : 0) | (size > 2 ? data[2] << 8 : 0));
     const std::size_t skip = size < 3 ? size : 3;
     const std::vector<ReplyGroup> groups = ParseReplyScript(data + skip, size - skip);
 
@@ -409,7 +416,8 @@ class OperationHarness {
     channel->Load(&groups);
     Fill(op, knob);
     const int result = session_.Execute(op);
-    if (std::string_view(LinkErrorName(result)) == "UNKNOWN") Fail("result code outside the known set");
+    if (std::string_view(LinkErrorName(result)) == "UNKNOWN")
+      Fail("result code outside the known set");
 
     session_.link->SetStreamCallback(nullptr);
     channel->Quiesce();
@@ -460,7 +468,8 @@ class OperationHarness {
         SetField(params, FieldRef<uint32_t>{offset}, static_cast<uint32_t>(image->size()));
       } else if (name == "targetCount") {
         // Up to one past the largest count, to reach the refusal too.
-        SetField(params, FieldRef<uint32_t>{offset}, static_cast<uint32_t>((knob >> 8) % (kMaxTargets + 2)));
+        SetField(params, FieldRef<uint32_t>{offset},
+                 static_cast<uint32_t>((knob >> 8) % (kMaxTargets + 2)));
       } else if (name == "value" && row.id == 37) {
         SetField(params, FieldRef<uint8_t>{offset}, static_cast<uint8_t>(knob & 1));
       }

@@ -13,8 +13,8 @@ constexpr uint8_t kStatusOkAlt = 0xFE;
 constexpr uint8_t kFirstRequestMarker = 0x80;
 constexpr uint8_t kNotifyMarker = 0x90;
 constexpr uint8_t kNoticeProgrammed = 4;
-constexpr int kAckToDropMs = 20;             // from an ack to leaving the bus
-constexpr std::size_t kQueueLimit = 4096;    // reports a handle holds unread
+constexpr int kAckToDropMs = 20;           // from an ack to leaving the bus
+constexpr std::size_t kQueueLimit = 4096;  // reports a handle holds unread
 
 struct Registry {
   std::mutex mu;
@@ -188,8 +188,8 @@ void SimDevice::Core::BroadcastLocked(const Report& report) {
 void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
   Message request;
   if (!DecodeMessage(bytes, &request)) return;
-  requests.push_back({request.kind, request.command, request.target, request.status,
-                      request.payload, bytes});
+  requests.push_back(
+      {request.kind, request.command, request.target, request.status, request.payload, bytes});
   requestCv.notify_all();
 
   // Skipped requests pass plainly; a failed write belongs to a later
@@ -355,8 +355,7 @@ bool Later(const Task& a, const Task& b) {
 }  // namespace
 
 void SimDevice::Core::ScheduleLocked(int delayMs, std::function<void()> task) {
-  ScheduleAtLocked(Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0)),
-                   std::move(task));
+  ScheduleAtLocked(Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0)), std::move(task));
 }
 
 // The timer thread starts with the first task and runs until Shut.

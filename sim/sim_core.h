@@ -67,8 +67,8 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
 
   mutable std::mutex mu;
   mutable std::condition_variable requestCv;
-  SimOptions options;                // productId: the identity shown now
-  uint16_t nextProductId = 0;        // shown from the next Plug
+  SimOptions options;          // productId: the identity shown now
+  uint16_t nextProductId = 0;  // shown from the next Plug
   bool plugged = false;
   bool shut = false;
   uint64_t generation = 0;
@@ -109,7 +109,7 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   RequestAssembler assembler;
   bool leaving = false;  // between an ack and a planned drop-off; requests are lost
 
-  std::mutex writeMu;                // host reports pass one at a time when paced
+  std::mutex writeMu;  // host reports pass one at a time when paced
   // Reports travel in frames of one interval on a fixed grid, as on the bus:
   // a report ready within a frame goes out at that frame's end.
   Clock::time_point FrameEnd(Clock::time_point t, std::chrono::microseconds interval) const {

@@ -13,9 +13,7 @@ constexpr int kNotifyWide = 3;  // the one type with a 16-bit, big-endian value
 
 }  // namespace
 
-SimDevice::SimDevice(SimOptions options) : core_(std::make_shared<Core>(options)) {
-  core_->Plug();
-}
+SimDevice::SimDevice(SimOptions options) : core_(std::make_shared<Core>(options)) { core_->Plug(); }
 
 SimDevice::~SimDevice() { core_->Shut(); }
 

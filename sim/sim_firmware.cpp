@@ -124,8 +124,7 @@ uint8_t FirmwareReceiver::Block(Transfer transfer, std::span<const uint8_t> payl
   const std::span<const uint8_t> bytes = payload.subspan(kBlockPrefix);
   std::vector<uint8_t>& image = record_.image;
   const bool inOrder = offset == image.size() || (hasLastBlock_ && offset == lastOffset_);
-  if (!inOrder || FirmwareCrc(bytes) != U16(payload, 4) ||
-      uint64_t{offset} + bytes.size() > total_)
+  if (!inOrder || FirmwareCrc(bytes) != U16(payload, 4) || uint64_t{offset} + bytes.size() > total_)
     return kResultBad;
   image.resize(offset);
   image.insert(image.end(), bytes.begin(), bytes.end());

@@ -44,7 +44,8 @@ TEST_F(ApplyInputModesTest, FirstChannelIntoPaMicrophoneCopiesSharedAndChannelSe
 
   // The working set now holds what the second set held.
   for (uint8_t band = 0; band < 4; ++band)
-    EXPECT_EQ(device.Setting(0, 0x0106, TARGET_INPUT_L, band), device.Setting(1, 0x0106, TARGET_INPUT_L, band));
+    EXPECT_EQ(device.Setting(0, 0x0106, TARGET_INPUT_L, band),
+              device.Setting(1, 0x0106, TARGET_INPUT_L, band));
   EXPECT_EQ(device.Setting(0, 0x0103, TARGET_INPUT_L), device.Setting(1, 0x0103, TARGET_INPUT_L));
   EXPECT_EQ(device.Setting(0, 0x0118, TARGET_INPUT_L), device.Setting(1, 0x0118, TARGET_INPUT_L));
   EXPECT_EQ(device.Setting(0, 0x0108, 0), device.Setting(1, 0x0108, 0));
@@ -75,8 +76,10 @@ TEST_F(ApplyInputModesTest, StopsAtTheFirstFailureWithoutWritingModes) {
   const std::vector<Step> steps = Steps();
   ASSERT_EQ(steps.size(), 14u);
   EXPECT_EQ(steps.back(), (Step{61, TARGET_INPUT_L, 1}));
-  EXPECT_EQ(device.Setting(0, 0x0106, TARGET_INPUT_L, 1), device.Setting(1, 0x0106, TARGET_INPUT_L, 1));
-  EXPECT_NE(device.Setting(0, 0x0106, TARGET_INPUT_L, 2), device.Setting(1, 0x0106, TARGET_INPUT_L, 2));
+  EXPECT_EQ(device.Setting(0, 0x0106, TARGET_INPUT_L, 1),
+            device.Setting(1, 0x0106, TARGET_INPUT_L, 1));
+  EXPECT_NE(device.Setting(0, 0x0106, TARGET_INPUT_L, 2),
+            device.Setting(1, 0x0106, TARGET_INPUT_L, 2));
   EXPECT_EQ(device.Setting(0, 0x0116, 0), (std::vector<uint8_t>{0}));
 }
 

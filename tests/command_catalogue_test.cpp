@@ -50,7 +50,8 @@ TEST_F(CommandCatalogueTest, PlainLayoutsOfGroup0x00ByteForByte) {
   ASSERT_EQ(RunWithReply(CommandId::GetCmd0017, ReplyMessage(3, 0x0017, 0, {0x34, 0x12})), LINK_OK);
   EXPECT_EQ(GetField(p(), fields::TargetValueU16::value), 0x1234);
 
-  ASSERT_EQ(RunWithReply(CommandId::GetMicMuteSync, ReplyMessage(3, 0x001D, 0, {0x01, 0x07})), LINK_OK);
+  ASSERT_EQ(RunWithReply(CommandId::GetMicMuteSync, ReplyMessage(3, 0x001D, 0, {0x01, 0x07})),
+            LINK_OK);
   ExpectRequest({0x02, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
   EXPECT_EQ(GetField(p(), fields::MicMuteSync::mode), 1);
   EXPECT_EQ(GetField(p(), fields::MicMuteSync::spare), 7);
@@ -60,7 +61,8 @@ TEST_F(CommandCatalogueTest, OwnFormsOfGroup0x00) {
   SetField(p(), fields::Cmd0000::target, uint8_t{9});
   SetField(p(), fields::Cmd0000::argument, uint16_t{0x0201});
   SetField(p(), fields::Cmd0000::argument2, uint8_t{3});
-  ASSERT_EQ(RunWithReply(CommandId::GetCmd0000, ReplyMessage(3, 0, 0, {0xCD, 0xAB, 0xEF})), LINK_OK);
+  ASSERT_EQ(RunWithReply(CommandId::GetCmd0000, ReplyMessage(3, 0, 0, {0xCD, 0xAB, 0xEF})),
+            LINK_OK);
   ExpectRequest({0x02, 0x00, 0x00, 0x09, 0x00, 0x00, 0x03, 0x00, 0x01, 0x02, 0x03});
   EXPECT_EQ(GetField(p(), fields::Cmd0000::result), 0xABCD);
   EXPECT_EQ(GetField(p(), fields::Cmd0000::result2), 0xEF);
@@ -71,13 +73,16 @@ TEST_F(CommandCatalogueTest, OwnFormsOfGroup0x00) {
   std::memcpy(texts.data() + 40, "2.10", 4);
   std::memset(p().data, 0xFF, sizeof p().data);
   ASSERT_EQ(RunWithReply(CommandId::GetCmd0005, ReplyMessage(3, 0x0005, 0, texts)), LINK_OK);
-  const auto text = [&](BytesRef ref) { return std::string(reinterpret_cast<char*>(p().data + ref.offset)); };
+  const auto text = [&](BytesRef ref) {
+    return std::string(reinterpret_cast<char*>(p().data + ref.offset));
+  };
   EXPECT_EQ(text(fields::Cmd0005::text1), "NAME" + std::string(36, 'x'));
   EXPECT_EQ(text(fields::Cmd0005::text2), "2.10");
   EXPECT_EQ(text(fields::Cmd0005::text4), std::string(16, 'x'));
 
-  ASSERT_EQ(RunWithReply(CommandId::GetCmd0007, ReplyMessage(3, 0x0007, 0, {1, 0, 0, 0, 0, 0, 0, 0x80})),
-            LINK_OK);
+  ASSERT_EQ(
+      RunWithReply(CommandId::GetCmd0007, ReplyMessage(3, 0x0007, 0, {1, 0, 0, 0, 0, 0, 0, 0x80})),
+      LINK_OK);
   EXPECT_EQ(GetField(p(), fields::FirstSecondU32::first), 1u);
   EXPECT_EQ(GetField(p(), fields::FirstSecondU32::second), 0x80000000u);
 
@@ -112,7 +117,8 @@ TEST_F(CommandCatalogueTest, StatusGroupsByteForByte) {
   EXPECT_EQ(buffer, block);
 
   p().selector = 1;  // this read addresses the working set whatever the record says
-  ASSERT_EQ(RunWithReply(CommandId::GetCmd0207, ReplyMessage(3, 0x0207, 0, {4, 3, 2, 1, 9})), LINK_OK);
+  ASSERT_EQ(RunWithReply(CommandId::GetCmd0207, ReplyMessage(3, 0x0207, 0, {4, 3, 2, 1, 9})),
+            LINK_OK);
   ExpectRequest({0x02, 0x07, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00});
   EXPECT_EQ(GetField(p(), fields::Cmd0207::value), 0x01020304u);
   EXPECT_EQ(GetField(p(), fields::Cmd0207::value2), 9);
@@ -159,7 +165,8 @@ TEST_F(CommandCatalogueTest, BlockAndExtendedGroupsByteForByte) {
   SetField(p(), fields::Block::count, uint16_t{32});
   SetField(p(), fields::Block::buffer, data.data());
   ASSERT_EQ(Run(CommandId::SetCmd0800), LINK_OK);
-  Bytes expected = {0x00, 0x00, 0x08, 0x01, 0x00, 0x00, 0x26, 0x00, 0x00, 0x10, 0x00, 0x00, 0x20, 0x00};
+  Bytes expected = {0x00, 0x00, 0x08, 0x01, 0x00, 0x00, 0x26,
+                    0x00, 0x00, 0x10, 0x00, 0x00, 0x20, 0x00};
   expected.insert(expected.end(), data.begin(), data.end());
   ExpectRequest(expected);
   EXPECT_EQ(LastTimeoutMs(), 120000);
@@ -167,7 +174,8 @@ TEST_F(CommandCatalogueTest, BlockAndExtendedGroupsByteForByte) {
   Bytes readBack(32, 0);
   SetField(p(), fields::Block::buffer, readBack.data());
   ASSERT_EQ(Run(CommandId::GetCmd0800), LINK_OK);
-  ExpectRequest({0x02, 0x00, 0x08, 0x01, 0x00, 0x00, 0x06, 0x00, 0x00, 0x10, 0x00, 0x00, 0x20, 0x00});
+  ExpectRequest(
+      {0x02, 0x00, 0x08, 0x01, 0x00, 0x00, 0x06, 0x00, 0x00, 0x10, 0x00, 0x00, 0x20, 0x00});
   EXPECT_EQ(LastTimeoutMs(), 30000);
   EXPECT_EQ(readBack, data);
 
@@ -175,7 +183,8 @@ TEST_F(CommandCatalogueTest, BlockAndExtendedGroupsByteForByte) {
   for (std::size_t size : {37u, 39u}) {
     Bytes wrong(size, 0x99);
     std::fill(readBack.begin(), readBack.end(), 0);
-    EXPECT_EQ(RunWithReply(CommandId::GetCmd0800, ReplyMessage(3, 0x0800, 1, wrong)), LINK_ERR_BAD_REPLY);
+    EXPECT_EQ(RunWithReply(CommandId::GetCmd0800, ReplyMessage(3, 0x0800, 1, wrong)),
+              LINK_ERR_BAD_REPLY);
     EXPECT_EQ(readBack, Bytes(32, 0));
   }
 
@@ -183,14 +192,16 @@ TEST_F(CommandCatalogueTest, BlockAndExtendedGroupsByteForByte) {
   SetField(p(), fields::Block::count, uint16_t{0});
   SetField(p(), fields::Block::buffer, static_cast<uint8_t*>(nullptr));
   ASSERT_EQ(RunWithReply(CommandId::GetCmd0802, ReplyMessage(3, 0x0802, 1, Bytes(6))), LINK_OK);
-  ExpectRequest({0x02, 0x02, 0x08, 0x01, 0x00, 0x00, 0x06, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00});
+  ExpectRequest(
+      {0x02, 0x02, 0x08, 0x01, 0x00, 0x00, 0x06, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00});
 
   SetField(p(), fields::ValueResult::value, uint8_t{2});
   ASSERT_EQ(RunWithReply(CommandId::RunCmd0B04, ReplyMessage(1, 0x0B04, 0, {0x5D})), LINK_OK);
   ExpectRequest({0x00, 0x04, 0x0B, 0x02, 0x00, 0x00, 0x00, 0x00});
   EXPECT_EQ(GetField(p(), fields::ValueResult::result), 0x5D);
   EXPECT_EQ(LastTimeoutMs(), 20000);
-  EXPECT_EQ(RunWithReply(CommandId::RunCmd0B04, ReplyMessage(1, 0x0B04, 0, {})), LINK_ERR_BAD_REPLY);
+  EXPECT_EQ(RunWithReply(CommandId::RunCmd0B04, ReplyMessage(1, 0x0B04, 0, {})),
+            LINK_ERR_BAD_REPLY);
 
   // GetCmd0801 does not store the echoed index.
   SetField(p(), fields::TargetIndexValue::index, uint8_t{3});
@@ -214,7 +225,8 @@ TEST_F(CommandCatalogueTest, BlockAndExtendedGroupsByteForByte) {
 }
 
 TEST_F(CommandCatalogueTest, WorkingSetOnlyWritesSendSelectorZero) {
-  for (const char* name : {"SetCmd0114", "SetCmd0115", "SetInputMode", "SetCmd0117", "SetSignalLevel"}) {
+  for (const char* name :
+       {"SetCmd0114", "SetCmd0115", "SetInputMode", "SetCmd0117", "SetSignalLevel"}) {
     p().selector = 1;
     ASSERT_EQ(Run(FindOperation(name)->id), LINK_OK) << name;
     EXPECT_EQ(LastMessage()[4], 0) << name;
@@ -236,7 +248,8 @@ TEST_F(CommandCatalogueTest, PlaceholderAndRawMessage) {
   Bytes message = {0x02, 0x1A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
   SetField(p(), fields::RawMessage::message, message.data());
   SetField(p(), fields::RawMessage::size, uint32_t{8});
-  ASSERT_EQ(RunWithReply(CommandId::SendRawMessage, ReplyMessage(3, 0x0999, 5, {1, 2, 3})), LINK_OK);
+  ASSERT_EQ(RunWithReply(CommandId::SendRawMessage, ReplyMessage(3, 0x0999, 5, {1, 2, 3})),
+            LINK_OK);
   ExpectRequest({0x02, 0x1A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
   EXPECT_EQ(message, (Bytes{0x03, 0x99, 0x09, 0x05, 0x00, 0x00, 0x03, 0x00}));
   EXPECT_EQ(LastTimeoutMs(), 60000);
@@ -263,7 +276,8 @@ TEST_F(CommandCatalogueTest, UnsendableRecordsAreRefused) {
   EXPECT_EQ(Run(CommandId::SendRawMessage), LINK_ERR_NULL_PARAM);
 
   Bytes buffer(65535);
-  for (CommandId id : {CommandId::SetCmd0800, CommandId::GetCmd0800, CommandId::SetCmd0802, CommandId::GetCmd0802}) {
+  for (CommandId id : {CommandId::SetCmd0800, CommandId::GetCmd0800, CommandId::SetCmd0802,
+                       CommandId::GetCmd0802}) {
     p() = {};
     SetField(p(), fields::Block::buffer, buffer.data());
     SetField(p(), fields::Block::count, uint16_t{65530});

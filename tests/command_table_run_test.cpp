@@ -70,10 +70,12 @@ TEST_F(CommandTableRunTest, MalformedRepliesLeaveRecordAndBuffersUntouched) {
       uint16_t command;
       std::size_t length;
     };
-    std::vector<Variant> variants = {{static_cast<uint8_t>(row.kind + 1), row.command, length + 1},
-                                     {static_cast<uint8_t>(row.kind == 0 ? 3 : 1), row.command, length},
-                                     {static_cast<uint8_t>(row.kind + 1), static_cast<uint16_t>(row.command ^ 0x0100), length}};
-    if (length > 0) variants.push_back({static_cast<uint8_t>(row.kind + 1), row.command, length - 1});
+    std::vector<Variant> variants = {
+        {static_cast<uint8_t>(row.kind + 1), row.command, length + 1},
+        {static_cast<uint8_t>(row.kind == 0 ? 3 : 1), row.command, length},
+        {static_cast<uint8_t>(row.kind + 1), static_cast<uint16_t>(row.command ^ 0x0100), length}};
+    if (length > 0)
+      variants.push_back({static_cast<uint8_t>(row.kind + 1), row.command, length - 1});
     for (const Variant& v : variants) {
       Prepare(row, 0x5C);
       const CommandParams before = p();
@@ -90,7 +92,8 @@ TEST_F(CommandTableRunTest, EverySetAndGetPairRoundTripsThroughTheStandIn) {
   int checked = 0;
   for (const OperationRow& set : kOperationTable) {
     const std::string name = set.id >= 0 ? set.name : "";
-    const OperationRow* get = name.rfind("Set", 0) == 0 ? FindOperation("Get" + name.substr(3)) : nullptr;
+    const OperationRow* get =
+        name.rfind("Set", 0) == 0 ? FindOperation("Get" + name.substr(3)) : nullptr;
     if (!get || set.fields.data() == shapes::kBlock) continue;
     SCOPED_TRACE(name);
     for (uint32_t selector : {0u, 1u}) {
@@ -124,8 +127,9 @@ TEST_F(CommandTableRunTest, EverySetAndGetPairRoundTripsThroughTheStandIn) {
         if (DirectionOf(*get, i) != FieldDirection::Out) continue;
         // The one read that does not mirror its write returns the value in its second field.
         const std::size_t from = get->command == 0x0B06 ? 0 : i;
-        EXPECT_EQ(0, std::memcmp(p().data + FieldOffset(get->fields, i),
-                                 written.data + FieldOffset(set.fields, from), WireSize(get->fields[i])))
+        EXPECT_EQ(
+            0, std::memcmp(p().data + FieldOffset(get->fields, i),
+                           written.data + FieldOffset(set.fields, from), WireSize(get->fields[i])))
             << get->fields[i].name << " selector " << selector;
       }
     }

@@ -69,10 +69,14 @@ TEST(FirmFileTest, SectionLayoutsAreRecognisedInOrderWithTheirVersions) {
     int type;
     std::string version;
   };
-  const Case cases[] = {{Type0(), 0, "v0.9"},        {Type0(0x400, 3), 0, "v0.9"},
-                        {Agpf(2), 4, "27"},          {Agpf(3), 5, "27"},
-                        {Trailing("UAMC"), 1, "1.23"}, {Trailing("FWUP"), 2, "1.23"},
-                        {Trailing("FQI "), 3, "1.23"}, {Sealed("UAMC"), 1, "1.23"}};
+  const Case cases[] = {{Type0(), 0, "v0.9"},
+                        {Type0(0x400, 3), 0, "v0.9"},
+                        {Agpf(2), 4, "27"},
+                        {Agpf(3), 5, "27"},
+                        {Trailing("UAMC"), 1, "1.23"},
+                        {Trailing("FWUP"), 2, "1.23"},
+                        {Trailing("FQI "), 3, "1.23"},
+                        {Sealed("UAMC"), 1, "1.23"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     CFirmFile firm;
@@ -121,8 +125,9 @@ TEST(FirmFileTest, SealChecksRunOnACopy) {
     Image* image;
     int result;
   };
-  for (const Case& c : {Case{&wrongWord, CFirmFile::kNotRecognised}, Case{&broken, CFirmFile::kSealBroken},
-                        Case{&tiny, CFirmFile::kNotRecognised}}) {
+  for (const Case& c :
+       {Case{&wrongWord, CFirmFile::kNotRecognised}, Case{&broken, CFirmFile::kSealBroken},
+        Case{&tiny, CFirmFile::kNotRecognised}}) {
     const Image before = *c.image;
     CFirmFile firm;
     EXPECT_EQ(firm.LoadSectionImage(c.image->data(), c.image->size()), c.result);

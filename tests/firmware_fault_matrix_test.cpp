@@ -64,13 +64,15 @@ class FirmwareFaultMatrix : public ::testing::Test {
     for (int at = 0; at < exchanges; ++at) {
       for (const Fault& fault : faults) {
         const std::string where = std::string(package ? "package" : "section") + ", exchange " +
-                                  std::to_string(at) + ", fault " + std::to_string(static_cast<int>(fault.kind));
+                                  std::to_string(at) + ", fault " +
+                                  std::to_string(static_cast<int>(fault.kind));
         device.InjectFault(fault, at);
         // Every exchange before the faulty one waited once for its reply.
         if (fault.kind == FaultKind::NoReply || fault.kind == FaultKind::LateReply)
           clock.ExpireWait(clock.Waits() + at + 1);
         const int result = Transfer(package);
-        EXPECT_TRUE(result == LINK_OK || (result <= LINK_ERR_EMPTY && result >= LINK_ERR_PROGRAM)) << where;
+        EXPECT_TRUE(result == LINK_OK || (result <= LINK_ERR_EMPTY && result >= LINK_ERR_PROGRAM))
+            << where;
         if (fault.kind == FaultKind::StatusFE || fault.kind == FaultKind::SplitReply) {
           EXPECT_EQ(result, LINK_OK) << where;
         }

@@ -84,7 +84,8 @@ inline Image Sealed(const std::string& signature, std::size_t size = 0x403) {
   Image sealed = plain;
   const std::size_t words = (size - 544 + 3) / 4;
   for (std::size_t i = 0; i < words; ++i)
-    for (int b = 0; b < 4; ++b) sealed[0x200 + 4 * i + b] ^= static_cast<uint8_t>(key[i % 2] >> (8 * b));
+    for (int b = 0; b < 4; ++b)
+      sealed[0x200 + 4 * i + b] ^= static_cast<uint8_t>(key[i % 2] >> (8 * b));
   return sealed;
 }
 

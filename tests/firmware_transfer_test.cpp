@@ -41,7 +41,8 @@ class FirmwareTransferTest : public testing::SessionOnStandIn {
     p() = {};
     SetField(p(), F::image, file.data());
     SetField(p(), F::imageSize, static_cast<uint32_t>(file.size()));
-    std::copy_n(targets.begin(), std::min<std::size_t>(targets.size(), 8), p().data + F::targets.offset);
+    std::copy_n(targets.begin(), std::min<std::size_t>(targets.size(), 8),
+                p().data + F::targets.offset);
     SetField(p(), F::targetCount, static_cast<uint32_t>(targets.size()));
     SetField(p(), F::progress, &RecordProgress);
     return Run(CommandId::UpdateFirmware);
@@ -59,7 +60,8 @@ class FirmwareTransferTest : public testing::SessionOnStandIn {
     std::vector<std::pair<uint32_t, std::size_t>> blocks;
     for (const sim::RequestRecord& r : device.Requests()) {
       if (r.command != command || r.payload.size() < 6) continue;
-      const uint32_t offset = r.payload[0] | r.payload[1] << 8 | r.payload[2] << 16 | r.payload[3] << 24;
+      const uint32_t offset =
+          r.payload[0] | r.payload[1] << 8 | r.payload[2] << 16 | r.payload[3] << 24;
       blocks.emplace_back(offset, r.payload.size() - 6);
     }
     return blocks;
@@ -69,7 +71,8 @@ class FirmwareTransferTest : public testing::SessionOnStandIn {
 TEST_F(FirmwareTransferTest, PackageGoesOutInBlocksAndIsProgrammedPerTarget) {
   const Image payload = testing::Payload(10000);
   ASSERT_EQ(Package(testing::Package(payload)), LINK_OK);
-  EXPECT_EQ(Blocks(0x0D09), (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 4096}, {8192, 1808}}));
+  EXPECT_EQ(Blocks(0x0D09),
+            (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 4096}, {8192, 1808}}));
   EXPECT_EQ(progressSeen, (std::vector<int>{21, 52, 84, 98, 100}));
   const sim::FirmwareRecord record = device.Firmware();
   EXPECT_EQ(record.image, payload);
@@ -77,7 +80,8 @@ TEST_F(FirmwareTransferTest, PackageGoesOutInBlocksAndIsProgrammedPerTarget) {
   const auto start = device.Requests().front();
   EXPECT_EQ(start.command, 0x0D08);
   const uint16_t crc = Crc16(payload.data(), payload.size());
-  EXPECT_EQ(start.payload, (std::vector<uint8_t>{0x10, 0x27, 0, 0, static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8)}));
+  EXPECT_EQ(start.payload, (std::vector<uint8_t>{0x10, 0x27, 0, 0, static_cast<uint8_t>(crc),
+                                                 static_cast<uint8_t>(crc >> 8)}));
   EXPECT_TRUE(NotifyRecorder::Instance().Calls().empty());
 
   // Link loss is expected only during the transfer.
@@ -87,7 +91,8 @@ TEST_F(FirmwareTransferTest, PackageGoesOutInBlocksAndIsProgrammedPerTarget) {
 
 TEST_F(FirmwareTransferTest, BlockSplitAtExactMultiplesAndShortPayloads) {
   ASSERT_EQ(Package(testing::Package(testing::Payload(8192)), {}), LINK_OK);
-  EXPECT_EQ(Blocks(0x0D09), (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 4096}}));
+  EXPECT_EQ(Blocks(0x0D09),
+            (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 4096}}));
   EXPECT_TRUE(device.Firmware().programmed.empty());
   EXPECT_EQ(progressSeen.back(), 100);
 
@@ -102,7 +107,8 @@ TEST_F(FirmwareTransferTest, MalformedInputIsRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(Package(shortFile), LINK_ERR_BAD_IMAGE);
   EXPECT_EQ(Package(testing::Package({})), LINK_ERR_BAD_IMAGE);
   EXPECT_EQ(Package(Image(10, 0)), LINK_ERR_BAD_IMAGE);
-  EXPECT_EQ(Package(testing::Package(testing::Payload(10)), std::vector<uint8_t>(9, 1)), LINK_ERR_NULL_PARAM);
+  EXPECT_EQ(Package(testing::Package(testing::Payload(10)), std::vector<uint8_t>(9, 1)),
+            LINK_ERR_NULL_PARAM);
   EXPECT_EQ(Section(testing::Trailing("NONE")), LINK_ERR_BAD_IMAGE);
   EXPECT_EQ(Section(testing::Trailing("FWUP", 0x80001)), LINK_ERR_BAD_IMAGE);
   Image broken = testing::Sealed("UAMC");
@@ -128,8 +134,9 @@ TEST_F(FirmwareTransferTest, TriesAreCountedPerStep) {
     int after, times, result;
   };
   // Requests: start (1), blocks (2), program (1 per target).
-  for (const Case& c : {Case{0, 2, LINK_OK}, Case{0, 3, LINK_ERR_TRANSFER}, Case{1, 4, LINK_OK},
-                        Case{1, 5, LINK_ERR_TRANSFER}, Case{3, 1, LINK_OK}, Case{3, 2, LINK_ERR_PROGRAM}}) {
+  for (const Case& c :
+       {Case{0, 2, LINK_OK}, Case{0, 3, LINK_ERR_TRANSFER}, Case{1, 4, LINK_OK},
+        Case{1, 5, LINK_ERR_TRANSFER}, Case{3, 1, LINK_OK}, Case{3, 2, LINK_ERR_PROGRAM}}) {
     SCOPED_TRACE(::testing::Message() << c.after << " " << c.times);
     device.ClearRequests();
     progressSeen.clear();
@@ -211,8 +218,10 @@ TEST_F(FirmwareTransferTest, SectionImageStartsBlocksAndFinishes) {
   const uint16_t crc = Crc16(image.data(), image.size());
   EXPECT_EQ(requests.front().command, 0x0900);
   EXPECT_EQ(requests.front().payload,
-            (std::vector<uint8_t>{2, 0x88, 0x13, 0, 0, static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8)}));
-  EXPECT_EQ(Blocks(0x0901), (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 904}}));
+            (std::vector<uint8_t>{2, 0x88, 0x13, 0, 0, static_cast<uint8_t>(crc),
+                                  static_cast<uint8_t>(crc >> 8)}));
+  EXPECT_EQ(Blocks(0x0901),
+            (std::vector<std::pair<uint32_t, std::size_t>>{{0, 4096}, {4096, 904}}));
   EXPECT_EQ(requests.back().command, 0x0903);
   EXPECT_EQ(LastTimeoutMs(), 78480);
   EXPECT_EQ(device.Firmware().image, image);

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
-#include <mutex>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <regex>
 #include <string>
 #include <utility>
@@ -32,7 +32,8 @@ namespace {
 using Input = std::pair<std::string, std::vector<uint8_t>>;
 
 std::vector<Input> FuzzInputs(const std::string& target) {
-  const std::filesystem::path fuzz = std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz";
+  const std::filesystem::path fuzz =
+      std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz";
   std::vector<Input> inputs;
   for (const char* kind : {"corpus", "regressions"}) {
     const std::filesystem::path dir = fuzz / kind / target;
@@ -75,7 +76,8 @@ TEST(FuzzRegression, OperationRepliesRunThroughTheSession) {
   ASSERT_FALSE(inputs.empty());
   // Seeds named opNNN_<Operation>_<knob> are the stand-in's own answers.
   const std::regex kRecorded("corpus/op[0-9]{3}_[A-Z][A-Za-z0-9]*_[0-9]+");
-  fuzzing::OperationHarness harness(fuzzing::PackageImages(), fuzzing::SectionImages(), /*waitCapMs=*/250);
+  fuzzing::OperationHarness harness(fuzzing::PackageImages(), fuzzing::SectionImages(),
+                                    /*waitCapMs=*/250);
   for (const auto& [name, bytes] : inputs) {
     SCOPED_TRACE(name);
     const int result = harness.Run(bytes.data(), bytes.size());
@@ -110,7 +112,8 @@ TEST(FuzzRegression, RawMessageAnsweredByNoticeGetsOnlyTheNotice) {
     channel->Quiesce();
   }
 
-  Report notice = MakeReport(kMarkerNotify, {kNoticeCompletion, 0, 0, 0, 0, 0, 300 & 0xFF, 300 >> 8});
+  Report notice =
+      MakeReport(kMarkerNotify, {kNoticeCompletion, 0, 0, 0, 0, 0, 300 & 0xFF, 300 >> 8});
   std::vector<fuzzing::ReplyGroup> noticeReply(1);
   noticeReply[0].runs.push_back({notice, 1});
   channel->Load(&noticeReply);

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "fake_hidraw/fake_hidraw_tree.h"
 #include "link/hid_backend_linux.h"
 #include "link/hid_device.h"
-#include "fake_hidraw/fake_hidraw_tree.h"
 
 namespace tarvik {
 namespace {

@@ -64,12 +64,24 @@ TEST(OperationTableTest, ReplyLengthsAgreeWithLayouts) {
     for (std::size_t i = 0; i < row.fields.size(); ++i)
       if (DirectionOf(row, i) == FieldDirection::Out) values += WireSize(row.fields[i]);
     switch (row.layout) {
-      case Layout::H: EXPECT_EQ(row.replyLength, 0); EXPECT_GE(row.replyTargetField, 0); break;
-      case Layout::T8: EXPECT_EQ(row.replyLength, 1); break;
-      case Layout::T16: EXPECT_EQ(row.replyLength, 2); break;
-      case Layout::P: EXPECT_EQ(row.replyLength, values); break;
-      case Layout::TI: EXPECT_EQ(row.replyLength, 1 + values); break;  // the index echoed first
-      case Layout::Own: break;
+      case Layout::H:
+        EXPECT_EQ(row.replyLength, 0);
+        EXPECT_GE(row.replyTargetField, 0);
+        break;
+      case Layout::T8:
+        EXPECT_EQ(row.replyLength, 1);
+        break;
+      case Layout::T16:
+        EXPECT_EQ(row.replyLength, 2);
+        break;
+      case Layout::P:
+        EXPECT_EQ(row.replyLength, values);
+        break;
+      case Layout::TI:
+        EXPECT_EQ(row.replyLength, 1 + values);
+        break;  // the index echoed first
+      case Layout::Own:
+        break;
     }
   }
 }
@@ -90,9 +102,10 @@ TEST(OperationTableTest, SetsAndGetsOfOneCommandShareTheirFields) {
 
 TEST(OperationTableTest, LongOperationsWaitLonger) {
   const std::pair<const char*, uint32_t> longOnes[] = {
-      {"RunCmd0004", 60000},  {"RunCmd0302", 60000}, {"RunCmd0701", 60000}, {"SendRawMessage", 60000},
-      {"GetCmd0800", 30000},  {"GetCmd0802", 30000}, {"SetCmd0800", 120000}, {"SetCmd0802", 120000},
-      {"RunCmd0B04", 20000},  {"RunCmd0B05", 20000}};
+      {"RunCmd0004", 60000},     {"RunCmd0302", 60000},  {"RunCmd0701", 60000},
+      {"SendRawMessage", 60000}, {"GetCmd0800", 30000},  {"GetCmd0802", 30000},
+      {"SetCmd0800", 120000},    {"SetCmd0802", 120000}, {"RunCmd0B04", 20000},
+      {"RunCmd0B05", 20000}};
   std::set<std::string> named;
   for (const auto& [name, timeout] : longOnes) {
     EXPECT_EQ(FindOperation(name)->timeoutMs, timeout) << name;

@@ -8,16 +8,16 @@
 #include "commands/operation_table.h"
 #include "link/hid_dev_comm_app.h"
 #include "link/link_errors.h"
+#include "session_fixture.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
-#include "session_fixture.h"
 
 namespace tarvik {
 namespace {
 
 using sim::FaultKind;
-using testing::MakeReport;
 using testing::Bytes;
+using testing::MakeReport;
 
 class OperationTemplateTest : public testing::SessionOnStandIn {
  protected:
@@ -62,9 +62,9 @@ TEST_F(OperationTemplateTest, RequestsGoOutByteForByte) {
   const float lowCut[4] = {315.0f, 315.0f, 0.0f, 0.707f};
   for (int i = 0; i < 4; ++i) SetField(p(), fields::FilterBand::Coefficient(i), lowCut[i]);
   ASSERT_EQ(Run(CommandId::SetFilterBand), LINK_OK);
-  EXPECT_EQ(LastMessage(), (Bytes{0x00, 0x06, 0x01, 0x71, 0x00, 0x00, 0x12, 0x00, 0x00, 0x06,
-                                  0x00, 0x80, 0x9D, 0x43, 0x00, 0x80, 0x9D, 0x43, 0x00, 0x00,
-                                  0x00, 0x00, 0xF4, 0xFD, 0x34, 0x3F}));
+  EXPECT_EQ(LastMessage(),
+            (Bytes{0x00, 0x06, 0x01, 0x71, 0x00, 0x00, 0x12, 0x00, 0x00, 0x06, 0x00, 0x80, 0x9D,
+                   0x43, 0x00, 0x80, 0x9D, 0x43, 0x00, 0x00, 0x00, 0x00, 0xF4, 0xFD, 0x34, 0x3F}));
 
   SetField(p(), fields::FilterBand::band, uint8_t{2});
   ASSERT_EQ(Run(CommandId::GetFilterBand), LINK_OK);
@@ -123,8 +123,8 @@ TEST_F(OperationTemplateTest, EverySetAndGetPairRoundTripsInBothSets) {
 
 TEST_F(OperationTemplateTest, RepliesOfWrongLengthKindOrCommandLeaveTheRecordUntouched) {
   for (FaultKind fault : {FaultKind::WrongLength, FaultKind::WrongKind, FaultKind::WrongCommand}) {
-    for (CommandId id : {CommandId::GetUsbSpeed, CommandId::GetChannelGain, CommandId::GetDeviceInfo,
-                         CommandId::SetChannelGain}) {
+    for (CommandId id : {CommandId::GetUsbSpeed, CommandId::GetChannelGain,
+                         CommandId::GetDeviceInfo, CommandId::SetChannelGain}) {
       SCOPED_TRACE(::testing::Message() << int(fault) << " op " << ToInt(id));
       std::memset(p().data, 0x5C, sizeof p().data);
       p().data[0] = TARGET_INPUT_L;
@@ -153,7 +153,8 @@ TEST_F(OperationTemplateTest, DeviceRefusalIsAStatusErrorAnd0xFEASuccess) {
 TEST_F(OperationTemplateTest, NullRecordSendsNothing) {
   for (const OperationRow& row : kOperationTable) {
     if (row.id < 0) continue;
-    const int expected = row.id == ToInt(CommandId::Reserved130) ? LINK_ERR_UNKNOWN_COMMAND : LINK_ERR_NULL_PARAM;
+    const int expected =
+        row.id == ToInt(CommandId::Reserved130) ? LINK_ERR_UNKNOWN_COMMAND : LINK_ERR_NULL_PARAM;
     EXPECT_EQ(ExecuteCommand(session.link.get(), row.id, nullptr, nullptr), expected) << row.name;
   }
   EXPECT_EQ(device.RequestCount(), 0u);
@@ -161,8 +162,9 @@ TEST_F(OperationTemplateTest, NullRecordSendsNothing) {
 
 TEST_F(OperationTemplateTest, ValuesComeFromTheReplyAsTheLayoutSays) {
   // Header-value read: the target byte is the value; any payload is refused.
-  EXPECT_EQ(RunWithReply(CommandId::GetInputMode, MakeReport(0x83, {3, 0x16, 0x01, 0x03, 0, 0, 0, 0})),
-            LINK_OK);
+  EXPECT_EQ(
+      RunWithReply(CommandId::GetInputMode, MakeReport(0x83, {3, 0x16, 0x01, 0x03, 0, 0, 0, 0})),
+      LINK_OK);
   EXPECT_EQ(GetField(p(), fields::InputMode::modeBits), 3);
   EXPECT_EQ(RunWithReply(CommandId::GetUsbSpeed, MakeReport(0x83, {3, 0x1A, 0, 1, 0, 0, 1, 0, 1})),
             LINK_ERR_BAD_REPLY);

@@ -89,10 +89,11 @@ class ReassemblyTest : public ::testing::Test {
   Reassembler::Result Stream(const Report& r) { return streams.Feed(r.data(), buffer.data()); }
   static Report ReplyFirst(uint16_t length) {
     return MakeReport(0x83, {0x03, 0x05, 0x00, 0x00, 0x00, 0x00, static_cast<uint8_t>(length),
-                       static_cast<uint8_t>(length >> 8)});
+                             static_cast<uint8_t>(length >> 8)});
   }
   static Report StreamFirst(uint16_t length) {
-    return MakeReport(0xA0, {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 'x', 'y'});
+    return MakeReport(0xA0,
+                      {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8), 'x', 'y'});
   }
 };
 
@@ -143,7 +144,8 @@ TEST_F(ReassemblyTest, NewFirstFragmentDiscardsUnfinishedReply) {
 
 TEST_F(ReassemblyTest, MessageBeyond1041FragmentsIsDroppedAndNextStartsAfresh) {
   EXPECT_EQ(Reply(ReplyFirst(0xFFFF)), Reassembler::Result::Pending);
-  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending) << i;
+  for (int i = 0; i < 1039; ++i)
+    ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending) << i;
   // Fragment 1041 fits exactly (the largest message needs all of it).
   EXPECT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending);
   EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Dropped);
@@ -152,7 +154,8 @@ TEST_F(ReassemblyTest, MessageBeyond1041FragmentsIsDroppedAndNextStartsAfresh) {
 
   // The largest message, 65543 bytes, completes in 1041 fragments.
   EXPECT_EQ(Reply(ReplyFirst(0xFFFF)), Reassembler::Result::Pending);
-  for (int i = 0; i < 1039; ++i) ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending);
+  for (int i = 0; i < 1039; ++i)
+    ASSERT_EQ(Reply(MakeReport(0x84, {})), Reassembler::Result::Pending);
   EXPECT_EQ(Reply(MakeReport(0x85, {})), Reassembler::Result::Complete);
   EXPECT_EQ(replies.MessageSize(), kMaxMessageSize);
 }
@@ -183,11 +186,13 @@ TEST_F(ReassemblyTest, EmptyStreamMessageStillYieldsTerminatedText) {
 
 TEST(NotificationTest, DecodesTypesAndValues) {
   Notification n;
-  EXPECT_EQ(DecodeNotification(MakeReport(0x93, {0x03, 0x12, 0x34}).data(), &n), NotificationKind::Event);
+  EXPECT_EQ(DecodeNotification(MakeReport(0x93, {0x03, 0x12, 0x34}).data(), &n),
+            NotificationKind::Event);
   EXPECT_EQ(n.type, 3);
   EXPECT_EQ(n.value, 0x1234);
   for (uint8_t type : {1, 2, 5, 7}) {
-    EXPECT_EQ(DecodeNotification(MakeReport(0x9F, {type, 0xC8, 0x77}).data(), &n), NotificationKind::Event);
+    EXPECT_EQ(DecodeNotification(MakeReport(0x9F, {type, 0xC8, 0x77}).data(), &n),
+              NotificationKind::Event);
     EXPECT_EQ(n.type, type);
     EXPECT_EQ(n.value, 0xC8);
   }

@@ -83,7 +83,8 @@ TEST_F(SessionTest, DeviceWithOtherReportLengthsIsNotOpened) {
 TEST_F(SessionTest, ExecuteCommandWithoutLinkOrUnknownNumber) {
   StatusPair pair{0x11, 0x22};
   CommandParams params;
-  EXPECT_EQ(ExecuteCommand(nullptr, ToInt(CommandId::GetUsbSpeed), &params, &pair), LINK_ERR_NOT_OPEN);
+  EXPECT_EQ(ExecuteCommand(nullptr, ToInt(CommandId::GetUsbSpeed), &params, &pair),
+            LINK_ERR_NOT_OPEN);
   EXPECT_EQ(pair.status, 0x11);
   EXPECT_EQ(pair.detail, 0x22);
 
@@ -122,7 +123,8 @@ TEST_F(SessionTest, NotificationsAndLinkLossReachTheOwnersCallback) {
   EXPECT_TRUE(session.isOpen);
   EXPECT_NE(session.Execute(ToInt(CommandId::GetUsbSpeed)), LINK_OK);
   EXPECT_EQ(session.Close(), 0);
-  EXPECT_EQ(NotifyRecorder::Instance().Calls(), (std::vector<std::pair<int, int>>{{2, 5}, {255, 0}}));
+  EXPECT_EQ(NotifyRecorder::Instance().Calls(),
+            (std::vector<std::pair<int, int>>{{2, 5}, {255, 0}}));
 
   // Back on the bus: a new Open works.
   device.Plug();

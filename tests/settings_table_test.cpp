@@ -14,14 +14,16 @@ using SettingsTable = testing::SessionOnStandIn;
 TEST_F(SettingsTable, EveryItemWrittenReadsBackAsThatItem) {
   // An EQ preset takes bands 1 to 3 from the second set: there they are off.
   for (uint8_t target : {TARGET_INPUT_L, TARGET_INPUT_R})
-    for (uint8_t band = 1; band < 4; ++band) device.SetSetting(1, 0x0106, target, band, testing::Bytes(17, 0));
+    for (uint8_t band = 1; band < 4; ++band)
+      device.SetSetting(1, 0x0106, target, band, testing::Bytes(17, 0));
   for (const Setting& setting : kSettings) {
     ASSERT_EQ(setting.words.size(), setting.items.size()) << setting.word;
     for (int channel = 0; channel < (setting.perChannel ? 2 : 1); ++channel) {
       for (int index = 0; index < static_cast<int>(setting.items.size()); ++index) {
         // The input modes have no write of their own: both go at once.
         ASSERT_TRUE(setting.write ? setting.write(session, channel, index)
-                                  : session.ApplyInputModes(channel == 0 ? index : 0, channel == 1 ? index : 0) == 1);
+                                  : session.ApplyInputModes(channel == 0 ? index : 0,
+                                                            channel == 1 ? index : 0) == 1);
         SettingsSnapshot read;
         ASSERT_TRUE(ReadAll(session, {true, true, true}, &read));
         EXPECT_EQ(setting.index(read, channel), index) << setting.word << " channel " << channel;
@@ -40,7 +42,8 @@ TEST_F(SettingsTable, ReadAllMakesTheConnectReadsInOrderAndOnlyThoseTheFeaturesA
     std::vector<testing::Step> expected;
     for (uint8_t target : {TARGET_INPUT_L, TARGET_INPUT_R}) {
       expected.push_back({op(CommandId::GetChannelGain), target, 0});
-      for (int band = 0; band < 4; ++band) expected.push_back({op(CommandId::GetFilterBand), target, 0});
+      for (int band = 0; band < 4; ++band)
+        expected.push_back({op(CommandId::GetFilterBand), target, 0});
       expected.push_back({op(CommandId::GetSignalLevel), target, 0});
     }
     expected.insert(expected.end(), {{op(CommandId::GetRoutingFlags), 0, 0},

@@ -26,8 +26,15 @@ constexpr uint16_t kPid = 0x4E21;
 
 Report64 RequestReport(uint8_t kind, uint16_t command, uint8_t target = 0, uint8_t selector = 0,
                        const Bytes& payload = {}) {
-  Report64 r{0x80, kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8),
-             target, selector, 0, static_cast<uint8_t>(payload.size()), 0};
+  Report64 r{0x80,
+             kind,
+             static_cast<uint8_t>(command),
+             static_cast<uint8_t>(command >> 8),
+             target,
+             selector,
+             0,
+             static_cast<uint8_t>(payload.size()),
+             0};
   std::copy_n(payload.begin(), std::min<std::size_t>(payload.size(), 55), r.begin() + 9);
   return r;
 }
@@ -80,8 +87,13 @@ class SimTest : public ::testing::Test {
   // reply message (header and payload) put together from its reports.
   Bytes Transact(uint8_t kind, uint16_t command, uint8_t target, uint8_t selector,
                  const Bytes& payload = {}) {
-    Bytes message{kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), target,
-                  selector, 0, static_cast<uint8_t>(payload.size()),
+    Bytes message{kind,
+                  static_cast<uint8_t>(command),
+                  static_cast<uint8_t>(command >> 8),
+                  target,
+                  selector,
+                  0,
+                  static_cast<uint8_t>(payload.size()),
                   static_cast<uint8_t>(payload.size() >> 8)};
     message.insert(message.end(), payload.begin(), payload.end());
     for (std::size_t at = 0; at < message.size(); at += 63) {
@@ -122,8 +134,8 @@ Bytes HeaderFields(const Bytes& reply) {
 }
 
 Bytes Expected(uint8_t kind, uint16_t command, std::size_t length, uint8_t status = 0) {
-  return {kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), status, 0,
-          static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
+  return {kind, static_cast<uint8_t>(command), static_cast<uint8_t>(command >> 8), status,
+          0,    static_cast<uint8_t>(length),  static_cast<uint8_t>(length >> 8)};
 }
 
 Bytes PayloadOf(const Bytes& reply) {
@@ -195,18 +207,33 @@ TEST_F(SimWireTest, DefaultsDifferBetweenSetsAndInfoIsSixteenTextBytes) {
     Bytes expected;
   };
   const std::vector<Case> cases{
-      {0x0103, 0x71, 0, {}, {0x00, 0x00}}, {0x0103, 0x72, 1, {}, {0x00, 0x06}},
-      {0x0103, 0x92, 1, {}, {0x00, 0x00}}, {0x0108, 0x00, 1, {}, {0x11}},
-      {0x0109, 0x93, 1, {}, {0x03}},       {0x0109, 0x93, 0, {}, {0x00}},
-      {0x0118, 0x72, 0, {}, {0x01}},       {0x0118, 0x72, 1, {}, {0x00}},
+      {0x0103, 0x71, 0, {}, {0x00, 0x00}},
+      {0x0103, 0x72, 1, {}, {0x00, 0x06}},
+      {0x0103, 0x92, 1, {}, {0x00, 0x00}},
+      {0x0108, 0x00, 1, {}, {0x11}},
+      {0x0109, 0x93, 1, {}, {0x03}},
+      {0x0109, 0x93, 0, {}, {0x00}},
+      {0x0118, 0x72, 0, {}, {0x01}},
+      {0x0118, 0x72, 1, {}, {0x00}},
       {0x001D, 0x00, 1, {}, {0x00, 0x00}},
-      {0x0106, 0x71, 0, {0x00}, {0x00, 0x00, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0xC8,
-                                 0x42, 0x00, 0x00, 0x00, 0x00, 0xF4, 0xFD, 0x34, 0x3F}},
-      {0x0106, 0x72, 1, {0x03}, {0x03, 0x02, 0x00, 0x00, 0xFA, 0x44, 0x00, 0x00, 0xFA,
-                                 0x44, 0x00, 0x00, 0x40, 0x40, 0xF4, 0xFD, 0x34, 0x3F}},
+      {0x0106,
+       0x71,
+       0,
+       {0x00},
+       {0x00, 0x00, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0xC8, 0x42, 0x00, 0x00, 0x00, 0x00, 0xF4,
+        0xFD, 0x34, 0x3F}},
+      {0x0106,
+       0x72,
+       1,
+       {0x03},
+       {0x03, 0x02, 0x00, 0x00, 0xFA, 0x44, 0x00, 0x00, 0xFA, 0x44, 0x00, 0x00, 0x40, 0x40, 0xF4,
+        0xFD, 0x34, 0x3F}},
       {0x0006, 0x21, 1, {}, {'2', '.', '1', '0', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-      {0x0006, 0x10, 0, {}, {'T', 'A', 'R', 'V', 'I', 'K', ' ', 'S', 'T', 'A', 'N', 'D', '-',
-                             'I', 'N', 0}},
+      {0x0006,
+       0x10,
+       0,
+       {},
+       {'T', 'A', 'R', 'V', 'I', 'K', ' ', 'S', 'T', 'A', 'N', 'D', '-', 'I', 'N', 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "command " << c.command << " set " << int{c.set});
@@ -226,15 +253,15 @@ TEST_F(SimWireTest, RefusesUnknownWrongKindAndMalformedRequests) {
     Bytes payload;
   };
   const std::vector<Case> cases{
-      {2, 0x7777, 0x05, 0, {}},        // unknown command
-      {0, 0x0006, 0x21, 0, {}},        // writing a read-only item
-      {2, 0x0003, 0x00, 0, {}},        // reading an action
-      {0, 0x0103, 0x71, 0, {0x01}},    // T16 with one byte
-      {2, 0x0108, 0x00, 0, {0x00}},    // read with a payload
-      {2, 0x0106, 0x71, 0, {}},        // indexed read without index
-      {0, 0x001A, 0x01, 0, {0x01}},    // header value with a payload
-      {0, 0x0108, 0x00, 2, {0x22}},    // no third set
-      {5, 0x0108, 0x00, 0, {}},        // no such kind
+      {2, 0x7777, 0x05, 0, {}},      // unknown command
+      {0, 0x0006, 0x21, 0, {}},      // writing a read-only item
+      {2, 0x0003, 0x00, 0, {}},      // reading an action
+      {0, 0x0103, 0x71, 0, {0x01}},  // T16 with one byte
+      {2, 0x0108, 0x00, 0, {0x00}},  // read with a payload
+      {2, 0x0106, 0x71, 0, {}},      // indexed read without index
+      {0, 0x001A, 0x01, 0, {0x01}},  // header value with a payload
+      {0, 0x0108, 0x00, 2, {0x22}},  // no third set
+      {5, 0x0108, 0x00, 0, {}},      // no such kind
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "command " << c.command << " kind " << int{c.kind});
@@ -492,11 +519,12 @@ TEST_F(SimVocabularyTest, EveryReadWritePairRoundTripsInBothSets) {
     std::vector<uint16_t> commands;
   };
   const std::vector<Group> groups{
-      {kH, 1, {0x0001, 0x0002, 0x000A, 0x000D, 0x0010, 0x0011, 0x0012, 0x0014, 0x0015, 0x0016,
-               0x001A, 0x0101, 0x010A, 0x010B, 0x010D, 0x010E, 0x010F, 0x0110, 0x0111, 0x0112,
-               0x0114, 0x0115, 0x0116, 0x0117, 0x0B06}},
-      {kT, 1, {0x0013, 0x0104, 0x0107, 0x0108, 0x0109, 0x0118, 0x011A, 0x0303, 0x0D00, 0x0E00,
-               0x0E01}},
+      {kH, 1, {0x0001, 0x0002, 0x000A, 0x000D, 0x0010, 0x0011, 0x0012, 0x0014, 0x0015,
+               0x0016, 0x001A, 0x0101, 0x010A, 0x010B, 0x010D, 0x010E, 0x010F, 0x0110,
+               0x0111, 0x0112, 0x0114, 0x0115, 0x0116, 0x0117, 0x0B06}},
+      {kT,
+       1,
+       {0x0013, 0x0104, 0x0107, 0x0108, 0x0109, 0x0118, 0x011A, 0x0303, 0x0D00, 0x0E00, 0x0E01}},
       {kT, 2, {0x0017, 0x0102, 0x0103, 0x0105, 0x0808, 0x0809, 0x0A04}},
       {kT, 16, {0x0A01}},
       {kT, 181, {0x001B, 0x0119}},
@@ -555,19 +583,25 @@ TEST_F(SimVocabularyTest, ReadsAndActionsAnswerWithTheirLengthAndRefuseOneByteMo
     std::size_t length;
   };
   const std::vector<Case> cases{
-      {2, 0x0000, 7, {5, 1, 0x0F}, 3}, {2, 0x0005, 0, {}, 76},   {2, 0x0006, 0x21, {}, 16},
-      {2, 0x0007, 0, {}, 8},           {2, 0x0008, 0, {}, 1},    {2, 0x0009, 3, {}, 1},
-      {2, 0x0200, 1, {}, 2},           {2, 0x0201, 1, {}, 2},    {2, 0x0202, 0, {}, 0},
-      {2, 0x0203, 1, {}, 1},           {2, 0x0204, 5, {}, 1024}, {2, 0x0205, 5, {}, 1024},
-      {2, 0x0206, 1, {}, 2},           {2, 0x0207, 0, {}, 5},    {2, 0x0300, 0, {}, 4},
-      {2, 0x0301, 0, {1, 2, 3, 4}, 180}, {2, 0x0401, 0, {}, 1},  {2, 0x0402, 0, {}, 59},
-      {2, 0x0700, 0, {}, 160},         {2, 0x0A05, 0, {}, 16},   {2, 0x0B07, 0, {}, 0},
-      {0, 0x0004, 1, {}, 0},           {0, 0x000C, 1, {9}, 0},   {0, 0x000E, 1, {9}, 0},
-      {0, 0x0019, 0, {}, 0},           {0, 0x0100, 0, {}, 0},    {0, 0x0302, 0, {}, 0},
-      {0, 0x0400, 1, {}, 0},           {0, 0x0701, 1, {}, 0},    {0, 0x0804, 1, {1, 2, 3, 4}, 0},
-      {0, 0x0805, 1, {1, 2, 3, 4}, 0}, {0, 0x0807, 0, Bytes(16, 7), 0}, {0, 0x0A00, 0, {}, 0},
-      {0, 0x0B00, 0, {1, 2}, 0},       {0, 0x0B01, 1, {1, 2, 3}, 0},
-      {0, 0x0B02, 1, {1, 2, 3, 4, 5, 6}, 0}, {0, 0x0B04, 2, {}, 1}, {0, 0x0B05, 2, {}, 1},
+      {2, 0x0000, 7, {5, 1, 0x0F}, 3}, {2, 0x0005, 0, {}, 76},
+      {2, 0x0006, 0x21, {}, 16},       {2, 0x0007, 0, {}, 8},
+      {2, 0x0008, 0, {}, 1},           {2, 0x0009, 3, {}, 1},
+      {2, 0x0200, 1, {}, 2},           {2, 0x0201, 1, {}, 2},
+      {2, 0x0202, 0, {}, 0},           {2, 0x0203, 1, {}, 1},
+      {2, 0x0204, 5, {}, 1024},        {2, 0x0205, 5, {}, 1024},
+      {2, 0x0206, 1, {}, 2},           {2, 0x0207, 0, {}, 5},
+      {2, 0x0300, 0, {}, 4},           {2, 0x0301, 0, {1, 2, 3, 4}, 180},
+      {2, 0x0401, 0, {}, 1},           {2, 0x0402, 0, {}, 59},
+      {2, 0x0700, 0, {}, 160},         {2, 0x0A05, 0, {}, 16},
+      {2, 0x0B07, 0, {}, 0},           {0, 0x0004, 1, {}, 0},
+      {0, 0x000C, 1, {9}, 0},          {0, 0x000E, 1, {9}, 0},
+      {0, 0x0019, 0, {}, 0},           {0, 0x0100, 0, {}, 0},
+      {0, 0x0302, 0, {}, 0},           {0, 0x0400, 1, {}, 0},
+      {0, 0x0701, 1, {}, 0},           {0, 0x0804, 1, {1, 2, 3, 4}, 0},
+      {0, 0x0805, 1, {1, 2, 3, 4}, 0}, {0, 0x0807, 0, Bytes(16, 7), 0},
+      {0, 0x0A00, 0, {}, 0},           {0, 0x0B00, 0, {1, 2}, 0},
+      {0, 0x0B01, 1, {1, 2, 3}, 0},    {0, 0x0B02, 1, {1, 2, 3, 4, 5, 6}, 0},
+      {0, 0x0B04, 2, {}, 1},           {0, 0x0B05, 2, {}, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "command " << std::hex << c.command);
@@ -610,9 +644,9 @@ TEST_F(SimVocabularyTest, IrregularAnswersCarryTheirValues) {
 
 TEST_F(SimVocabularyTest, BlockMemoryKeepsWritesPerCommandAndTarget) {
   auto blockHead = [](uint32_t address, std::size_t count) {
-    return Bytes{static_cast<uint8_t>(address), static_cast<uint8_t>(address >> 8),
+    return Bytes{static_cast<uint8_t>(address),       static_cast<uint8_t>(address >> 8),
                  static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 24),
-                 static_cast<uint8_t>(count), static_cast<uint8_t>(count >> 8)};
+                 static_cast<uint8_t>(count),         static_cast<uint8_t>(count >> 8)};
   };
   Bytes data(200);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
@@ -639,9 +673,13 @@ TEST_F(SimVocabularyTest, BlockMemoryKeepsWritesPerCommandAndTarget) {
   longWrite.resize(6 + 11, 0xEE);
   Bytes pastEnd = blockHead(0xFFFFFFF0, 32);
   pastEnd.resize(6 + 32, 0xEE);
-  const std::vector<std::pair<uint8_t, Bytes>> refused{
-      {0, shortWrite},  {0, longWrite}, {0, pastEnd}, {0, {1, 2, 3, 4, 5}},
-      {2, blockHead(0, 65530)}, {2, {0, 0, 0, 0, 1}}, {2, blockHead(0xFFFFFFFF, 2)}};
+  const std::vector<std::pair<uint8_t, Bytes>> refused{{0, shortWrite},
+                                                       {0, longWrite},
+                                                       {0, pastEnd},
+                                                       {0, {1, 2, 3, 4, 5}},
+                                                       {2, blockHead(0, 65530)},
+                                                       {2, {0, 0, 0, 0, 1}},
+                                                       {2, blockHead(0xFFFFFFFF, 2)}};
   for (const auto& [kind, payload] : refused) {
     SCOPED_TRACE(testing::Message() << "kind " << int{kind} << " length " << payload.size());
     EXPECT_EQ(HeaderFields(Transact(kind, 0x0800, 1, 0, payload)),

@@ -4,8 +4,8 @@
 // threads and memory must stay where they were.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <dirent.h>
+#include <atomic>
 #include <fstream>
 #include <random>
 #include <string>
@@ -67,7 +67,8 @@ TEST_F(Soak, HundredThousandExchangesAmidNotificationsAndStreamMessages) {
     const std::vector<uint8_t> text = {'l', 'e', 'v', 'e', 'l'};
     while (!done.load()) {
       if (random() % 2) {
-        device.SendNotification(1 + static_cast<int>(random() % 2), static_cast<int>(random() % 200));
+        device.SendNotification(1 + static_cast<int>(random() % 2),
+                                static_cast<int>(random() % 200));
         ++notificationsSent;
       } else {
         device.SendStreamMessage(0x20, text);
@@ -98,8 +99,10 @@ TEST_F(Soak, HundredThousandExchangesAmidNotificationsAndStreamMessages) {
 
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(mismatches, 0);
-  EXPECT_TRUE(testing::NotifyRecorder::Instance().WaitFor(static_cast<std::size_t>(notificationsSent.load())));
-  EXPECT_EQ(testing::NotifyRecorder::Instance().Calls().size(), static_cast<std::size_t>(notificationsSent.load()));
+  EXPECT_TRUE(testing::NotifyRecorder::Instance().WaitFor(
+      static_cast<std::size_t>(notificationsSent.load())));
+  EXPECT_EQ(testing::NotifyRecorder::Instance().Calls().size(),
+            static_cast<std::size_t>(notificationsSent.load()));
   EXPECT_TRUE(testing::Eventually([&] { return g_streamMessages.load() == streamsSent.load(); }));
   EXPECT_GT(notificationsSent.load(), 100);
   // Buffers are allocated once: the second 90 % of the run needs no more memory.
@@ -124,7 +127,8 @@ TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
     }
     const std::size_t lost = testing::NotifyRecorder::Instance().Calls().size();
     device.Unplug();
-    ASSERT_TRUE(testing::NotifyRecorder::Instance().WaitFor(lost + 1)) << "no link loss at cycle " << cycle;
+    ASSERT_TRUE(testing::NotifyRecorder::Instance().WaitFor(lost + 1))
+        << "no link loss at cycle " << cycle;
     session.Close();
     device.ClearRequests();
     device.Plug();
@@ -133,7 +137,8 @@ TEST_F(Soak, ThousandUnplugAndReplugCyclesLeaveNoThreadOrMemoryBehind) {
   if (kMemoryMeasurable) {
     EXPECT_LT(ResidentKiB() - residentAtStart, 2048);
   }
-  for (const auto& [code, value] : testing::NotifyRecorder::Instance().Calls()) EXPECT_EQ(code, NOTIFY_LINK_LOST);
+  for (const auto& [code, value] : testing::NotifyRecorder::Instance().Calls())
+    EXPECT_EQ(code, NOTIFY_LINK_LOST);
 }
 
 }  // namespace

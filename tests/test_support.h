@@ -63,7 +63,8 @@ class NotifyRecorder {
   }
   bool WaitFor(std::size_t n, int timeoutMs = 5000) {
     std::unique_lock<std::mutex> guard(mutex_);
-    return cv_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return calls_.size() >= n; });
+    return cv_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                        [&] { return calls_.size() >= n; });
   }
 
  private:

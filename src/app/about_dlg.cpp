@@ -59,8 +59,8 @@ CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
 
   setWindowTitle(app.LoadText(kTextAboutCaption));
   ok_.setText(app.LoadText(kTextOk));
-  m_versionText.setText(
-      FormatVersionLine(app.m_productName, app.m_versionMajor, app.m_versionMinor, app.m_versionBuild));
+  m_versionText.setText(FormatVersionLine(app.m_productName, app.m_versionMajor, app.m_versionMinor,
+                                          app.m_versionBuild));
 }
 
 }  // namespace tarvik

@@ -75,8 +75,10 @@ bool CTarvik_ConfiguratorApp::InitInstance() {
     const std::string where = environment_.lockDirectory.empty()
                                   ? std::string("no private directory for it was found")
                                   : "no lock file could be locked in " + environment_.lockDirectory;
-    qWarning("Running without the single-instance lock (%s): another copy or tarvikctl may use "
-             "the device at the same time.", where.c_str());
+    qWarning(
+        "Running without the single-instance lock (%s): another copy or tarvikctl may use "
+        "the device at the same time.",
+        where.c_str());
   }
   RunMainWindow();
   return false;

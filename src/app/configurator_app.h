@@ -23,7 +23,7 @@ struct AppEnvironment {
   uint32_t lcid = 0x0409;     // the user's locale, as a Windows locale identifier
   std::string lockDirectory;  // where the single-instance lock lives; empty: none
   MessageBoxes* boxes = nullptr;
-  int replyWaitCapMs = 0;     // > 0 only in tests: shortens every reply wait
+  int replyWaitCapMs = 0;  // > 0 only in tests: shortens every reply wait
 };
 
 // The user's locale, the user's lock directory and real message boxes.

@@ -27,7 +27,8 @@ bool IsPrivateDirectory(const std::string& path) {
 bool IsTrustedParent(const std::string& path) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) return false;
-  return S_ISDIR(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == 0) && (info.st_mode & 022) == 0;
+  return S_ISDIR(info.st_mode) && (info.st_uid == geteuid() || info.st_uid == 0) &&
+         (info.st_mode & 022) == 0;
 }
 
 // `path`, made 0700 when missing, if it is private afterwards.
@@ -70,7 +71,8 @@ std::string FindLockDirectory(const LockDirectoryPlaces& places) {
     return places.runUserRoot + "/" + uid;
   if (std::string home = HomeLockDirectory(places.homeDirectory); !home.empty()) return home;
   // Last, as anybody may have made this name first; it is then refused.
-  if (IsAbsolute(places.tempRoot)) return MadePrivateDirectory(places.tempRoot + "/tarvik-configurator-" + uid);
+  if (IsAbsolute(places.tempRoot))
+    return MadePrivateDirectory(places.tempRoot + "/tarvik-configurator-" + uid);
   return {};
 }
 

@@ -36,7 +36,9 @@ void PutDescriptor(uint8_t* payload, const Block& block) {
   PutLe(payload + 4, block.count, 2);
 }
 
-uint8_t Selector(const CommandParams& params) { return static_cast<uint8_t>(params.selector & 0xFF); }
+uint8_t Selector(const CommandParams& params) {
+  return static_cast<uint8_t>(params.selector & 0xFF);
+}
 
 }  // namespace
 
@@ -60,10 +62,12 @@ int ReadBlock(DeviceLink& link, const OperationRow& row, CommandParams* params) 
   uint8_t* request = link.RequestBuffer();
   EncodeHeader(request, row.kind, row.command, block.target, Selector(*params), kDescriptorSize);
   PutDescriptor(request + kHeaderSize, block);
-  const int result = link.Send(request, kHeaderSize + kDescriptorSize, static_cast<int>(row.timeoutMs));
+  const int result =
+      link.Send(request, kHeaderSize + kDescriptorSize, static_cast<int>(row.timeoutMs));
   if (result != LINK_OK) return result;
   const uint8_t* reply = link.ReplyBuffer();
-  if (!ReplyMatches(reply, row.kind, row.command, kDescriptorSize + block.count)) return LINK_ERR_BAD_REPLY;
+  if (!ReplyMatches(reply, row.kind, row.command, kDescriptorSize + block.count))
+    return LINK_ERR_BAD_REPLY;
   if (block.count) std::memcpy(block.buffer, reply + kHeaderSize + kDescriptorSize, block.count);
   return LINK_OK;
 }
@@ -87,7 +91,8 @@ int SendRawMessage(DeviceLink& link, const OperationRow& row, CommandParams* par
   const uint8_t* reply = link.ReplyBuffer();
   // A completion notice in the reply's place has only its own bytes, whatever
   // its length field says; past them lie an older message's.
-  const std::size_t replySize = std::min<std::size_t>(kHeaderSize + DecodeHeader(reply).length, link.ReplySize());
+  const std::size_t replySize =
+      std::min<std::size_t>(kHeaderSize + DecodeHeader(reply).length, link.ReplySize());
   std::memcpy(message, reply, std::min<std::size_t>(size, replySize));
   return LINK_OK;
 }

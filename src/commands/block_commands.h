@@ -18,8 +18,9 @@ int Reserved(DeviceLink& link, const OperationRow& row, CommandParams* params);
 int SendRawMessage(DeviceLink& link, const OperationRow& row, CommandParams* params);
 
 constexpr OperationRow BlockWrite(int id, const char* name, uint16_t command) {
-  return WithHandler(WithTimeout(Own(id, name, command, kWrite, kBlock, 0, {1, 2, 3}, -1, {}), 120000),
-                     WriteBlock);
+  return WithHandler(
+      WithTimeout(Own(id, name, command, kWrite, kBlock, 0, {1, 2, 3}, -1, {}), 120000),
+      WriteBlock);
 }
 constexpr OperationRow BlockRead(int id, const char* name, uint16_t command) {
   return WithHandler(WithTimeout(Own(id, name, command, kRead, kBlock, 0, {1, 2}, -1, {3}), 30000),
@@ -74,8 +75,9 @@ inline constexpr OperationRow kRows[] = {
     GetT(163, "GetCmd0E00", 0x0E00, kTargetValueU8),
     SetT(164, "SetCmd0E01", 0x0E01, kTargetValueU8),
     GetT(165, "GetCmd0E01", 0x0E01, kTargetValueU8),
-    WithHandler(WithTimeout(Own(166, "SendRawMessage", 0, kWrite, kRawMessage, -1, {0, 1}, -1, {0}), 60000),
-                SendRawMessage),
+    WithHandler(
+        WithTimeout(Own(166, "SendRawMessage", 0, kWrite, kRawMessage, -1, {0, 1}, -1, {0}), 60000),
+        SendRawMessage),
 };
 
 }  // namespace tarvik::block_commands

@@ -21,8 +21,9 @@ inline constexpr OperationRow kRows[] = {
     WithHandler(Own(138, "UpdateFirmwareSection", 0x0900, kWrite, kUpdateFirmwareSection, -1,
                     {0, 1, 2, 3}, -1, {}),
                 tarvik::UpdateFirmwareSection),
-    WithHandler(Own(161, "UpdateFirmware", 0x0D08, kWrite, kUpdateFirmware, -1, {0, 1, 2, 3, 4, 5}, -1, {}),
-                tarvik::UpdateFirmware),
+    WithHandler(
+        Own(161, "UpdateFirmware", 0x0D08, kWrite, kUpdateFirmware, -1, {0, 1, 2, 3, 4, 5}, -1, {}),
+        tarvik::UpdateFirmware),
 };
 
 }  // namespace tarvik::firmware_commands

@@ -31,14 +31,18 @@ struct FieldSpec {
 
 constexpr std::size_t WireSize(const FieldSpec& f) {
   switch (f.type) {
-    case FieldType::U8: return f.count;
+    case FieldType::U8:
+      return f.count;
     case FieldType::U16:
-    case FieldType::I16: return 2u * f.count;
+    case FieldType::I16:
+      return 2u * f.count;
     case FieldType::U32:
-    case FieldType::F32: return 4u * f.count;
+    case FieldType::F32:
+      return 4u * f.count;
     case FieldType::Bytes:
     case FieldType::Text:
-    case FieldType::Pointer: return f.count;
+    case FieldType::Pointer:
+      return f.count;
   }
   return 0;
 }
@@ -82,7 +86,8 @@ struct BytesRef {
 constexpr BytesRef BytesOf(std::span<const FieldSpec> fields, std::string_view name) {
   for (std::size_t i = 0; i < fields.size(); ++i)
     if (name == fields[i].name)
-      return {static_cast<uint16_t>(FieldOffset(fields, i)), static_cast<uint16_t>(WireSize(fields[i]))};
+      return {static_cast<uint16_t>(FieldOffset(fields, i)),
+              static_cast<uint16_t>(WireSize(fields[i]))};
   throw "no field of that name";
 }
 
@@ -143,8 +148,8 @@ constexpr OperationRow Own(int id, const char* name, uint16_t command, uint8_t k
   for (int f : request) r.request[r.requestCount++] = WireItem{static_cast<int8_t>(f), 0};
   r.replyTargetField = static_cast<int8_t>(replyTarget);
   for (int f : reply) {
-    const WireItem item = f >= 0 ? WireItem{static_cast<int8_t>(f), 0}
-                                 : WireItem{-1, static_cast<uint16_t>(-f)};
+    const WireItem item =
+        f >= 0 ? WireItem{static_cast<int8_t>(f), 0} : WireItem{-1, static_cast<uint16_t>(-f)};
     r.reply[r.replyCount++] = item;
     r.replyLength = static_cast<uint16_t>(r.replyLength + WireBytes(r, item));
   }
@@ -169,10 +174,12 @@ constexpr OperationRow WithHandler(OperationRow r, OperationHandler handler) {
 }
 
 // H: the value travels in the header's target byte.
-constexpr OperationRow SetH(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
+constexpr OperationRow SetH(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
   return WithLayout(Own(id, name, command, kWrite, f, 0, {}, -1, {}), Layout::H);
 }
-constexpr OperationRow GetH(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
+constexpr OperationRow GetH(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
   return WithLayout(Own(id, name, command, kRead, f, -1, {}, 0, {}), Layout::H);
 }
 constexpr Layout TargetLayout(const FieldSpec& value) {
@@ -181,22 +188,25 @@ constexpr Layout TargetLayout(const FieldSpec& value) {
 
 // T8 and T16: target in the header, one value of 1 or 2 bytes as payload.
 // Wider values (blocks, texts) travel the same way.
-constexpr OperationRow SetT(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
-  return WithLayout(Own(id, name, command, kWrite, f, 0, {1}, -1, {}),
-                    TargetLayout(f[1]));
+constexpr OperationRow SetT(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
+  return WithLayout(Own(id, name, command, kWrite, f, 0, {1}, -1, {}), TargetLayout(f[1]));
 }
-constexpr OperationRow GetT(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
-  return WithLayout(Own(id, name, command, kRead, f, 0, {}, -1, {1}),
-                    TargetLayout(f[1]));
+constexpr OperationRow GetT(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
+  return WithLayout(Own(id, name, command, kRead, f, 0, {}, -1, {1}), TargetLayout(f[1]));
 }
 
 // P: target 0, every field in order as payload.
-constexpr OperationRow SetP(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
+constexpr OperationRow SetP(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
   OperationRow r = Own(id, name, command, kWrite, f, -1, {}, -1, {});
-  for (std::size_t i = 0; i < f.size(); ++i) r.request[r.requestCount++] = WireItem{static_cast<int8_t>(i), 0};
+  for (std::size_t i = 0; i < f.size(); ++i)
+    r.request[r.requestCount++] = WireItem{static_cast<int8_t>(i), 0};
   return WithLayout(r, Layout::P);
 }
-constexpr OperationRow GetP(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
+constexpr OperationRow GetP(int id, const char* name, uint16_t command,
+                            std::span<const FieldSpec> f) {
   OperationRow r = Own(id, name, command, kRead, f, -1, {}, -1, {});
   for (std::size_t i = 0; i < f.size(); ++i) {
     r.reply[r.replyCount++] = WireItem{static_cast<int8_t>(i), 0};
@@ -206,14 +216,16 @@ constexpr OperationRow GetP(int id, const char* name, uint16_t command, std::spa
 }
 
 // TI: target in the header, the index byte (field 1) then the value fields.
-constexpr OperationRow SetTI(int id, const char* name, uint16_t command, std::span<const FieldSpec> f) {
+constexpr OperationRow SetTI(int id, const char* name, uint16_t command,
+                             std::span<const FieldSpec> f) {
   OperationRow r = Own(id, name, command, kWrite, f, 0, {}, -1, {});
-  for (std::size_t i = 1; i < f.size(); ++i) r.request[r.requestCount++] = WireItem{static_cast<int8_t>(i), 0};
+  for (std::size_t i = 1; i < f.size(); ++i)
+    r.request[r.requestCount++] = WireItem{static_cast<int8_t>(i), 0};
   return WithLayout(r, Layout::TI);
 }
 // storeIndex: whether the echoed index byte is written back into field 1.
-constexpr OperationRow GetTI(int id, const char* name, uint16_t command, std::span<const FieldSpec> f,
-                             bool storeIndex) {
+constexpr OperationRow GetTI(int id, const char* name, uint16_t command,
+                             std::span<const FieldSpec> f, bool storeIndex) {
   OperationRow r = Own(id, name, command, kRead, f, 0, {1}, -1, {storeIndex ? 1 : -1});
   for (std::size_t i = 2; i < f.size(); ++i) {
     r.reply[r.replyCount++] = WireItem{static_cast<int8_t>(i), 0};

@@ -46,8 +46,8 @@ constexpr bool EachNumberOnce(const OperationRow (&... groups)[N]) {
 }  // namespace table_detail
 
 static_assert(table_detail::EachNumberOnce(device_commands::kRows, audio_commands::kRows,
-                                             status_commands::kRows, block_commands::kRows,
-                                             firmware_commands::kRows),
+                                           status_commands::kRows, block_commands::kRows,
+                                           firmware_commands::kRows),
               "operation numbers must lie in 0..166 and stand once each");
 
 inline constexpr std::array<OperationRow, kOperationCount> kOperationTable =

@@ -28,7 +28,8 @@ void InstallFontSubstitutes(int language) {
   // language's own CJK face comes first. English texts need no CJK face at
   // all: a Latin face first keeps the large CJK fonts out of memory.
   const QStringList latin = {"Noto Sans", "Liberation Sans", "DejaVu Sans"};
-  const QStringList japanese = {"Noto Sans CJK JP", "Source Han Sans JP", "IPAexGothic", "VL Gothic"};
+  const QStringList japanese = {"Noto Sans CJK JP", "Source Han Sans JP", "IPAexGothic",
+                                "VL Gothic"};
   const QStringList chinese = {"Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei",
                                "WenQuanYi Zen Hei"};
   QStringList faces;

@@ -29,7 +29,9 @@ void CxCheckButton::setChecked(int state) {
 
 void CxCheckButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const CxImage& image = !isEnabled() ? disabledImage : checked == 1 ? checkedImage : uncheckedImage;
+  const CxImage& image = !isEnabled()   ? disabledImage
+                         : checked == 1 ? checkedImage
+                                        : uncheckedImage;
   if (!image.IsNull()) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, image.Pixels());

@@ -130,7 +130,8 @@ void DeviceLink::ReceiveLoop() {
           CompleteReply(kReportPayloadSize, report + 1);
         } else {
           NotifyCallback notify = notifyCallback_.load();
-          if (kind == NotificationKind::Event && notify) notify(notification.type, notification.value);
+          if (kind == NotificationKind::Event && notify)
+            notify(notification.type, notification.value);
         }
         break;
       }

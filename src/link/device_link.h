@@ -16,7 +16,6 @@
 
 namespace tarvik {
 
-
 class DeviceLink {
  public:
   static constexpr std::size_t kRequestBufferSize = 131070;
@@ -69,7 +68,9 @@ class DeviceLink {
   bool TransferCancelled() const { return cancelFlag_.load() != 0; }
 
  private:
-  int CappedWait(int timeoutMs) const { return waitCapMs_ > 0 && waitCapMs_ < timeoutMs ? waitCapMs_ : timeoutMs; }
+  int CappedWait(int timeoutMs) const {
+    return waitCapMs_ > 0 && waitCapMs_ < timeoutMs ? waitCapMs_ : timeoutMs;
+  }
 
   void ReceiveLoop();
   // Hands the assembled reply of `size` bytes to the sender; for a
@@ -95,10 +96,10 @@ class DeviceLink {
   std::condition_variable eventCv_;
   bool replySignalled_ = false;
   bool replyPending_ = false;  // ready_ holds a reply the sender has not taken
-  uint64_t noticeCount_ = 0;  // completion notices received
+  uint64_t noticeCount_ = 0;   // completion notices received
   const int waitCapMs_;
   LinkClock& clock_;
-  uint64_t noticeMark_ = 0;   // noticeCount_ when the latest Send began
+  uint64_t noticeMark_ = 0;  // noticeCount_ when the latest Send began
   uint8_t notice_[kReportSize] = {};
 
   std::unique_ptr<uint8_t[]> storage_[3];

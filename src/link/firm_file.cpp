@@ -13,7 +13,8 @@ constexpr std::size_t kPackageHeader = 24;
 constexpr uint32_t kMaxPackagePayload = 0x100000;
 
 // Whether `text` (n characters) stands at `offset`, wholly inside the file.
-bool At(const uint8_t* bytes, std::size_t size, std::size_t offset, const char* text, std::size_t n) {
+bool At(const uint8_t* bytes, std::size_t size, std::size_t offset, const char* text,
+        std::size_t n) {
   return offset <= size && n <= size - offset && std::memcmp(bytes + offset, text, n) == 0;
 }
 
@@ -28,7 +29,8 @@ bool FindType0(const uint8_t* bytes, std::size_t size, std::size_t* q) {
   if (marker + 4 > size) return false;
   for (std::size_t p = marker; p < marker + 8; ++p) {
     if (!At(bytes, size, p, kStart, 4)) continue;
-    if (!At(bytes, size, p + 0x48, "MON1", 4) || p + 0x50 >= size || bytes[p + 0x50] != '2') return false;
+    if (!At(bytes, size, p + 0x48, "MON1", 4) || p + 0x50 >= size || bytes[p + 0x50] != '2')
+      return false;
     *q = p;
     return true;
   }
@@ -47,7 +49,8 @@ int CheckSeal(const uint8_t* bytes, std::size_t size) {
   const std::size_t region = size - 544;
   const std::size_t words = (region + 3) / 4;
   for (std::size_t i = 0; i < words; ++i) {
-    uint8_t* word = copy.data() + 0x200 + 4 * i;  // the last word ends at most 3 bytes past the region
+    uint8_t* word =
+        copy.data() + 0x200 + 4 * i;  // the last word ends at most 3 bytes past the region
     PutLe(word, GetLe32(word) ^ key[i % 2], 4);
   }
   return Crc16(copy.data(), size - 28) == 0 ? 0 : CFirmFile::kSealBroken;
@@ -68,8 +71,10 @@ int CFirmFile::LoadFirmwareImage(const uint8_t* bytes, std::size_t size) {
   if (!At(bytes, size, 0, "SIAM", 4) || !At(bytes, size, 16, "2000", 4)) return kNotRecognised;
   const uint32_t length = GetLe32(bytes + 20);
   // An empty payload would send no block and leave nothing to judge the transfer by.
-  if (length == 0 || length > kMaxPackagePayload || size != kPackageHeader + length) return kNotRecognised;
-  const uint32_t number = static_cast<uint32_t>(bytes[4]) << 24 | bytes[5] << 16 | bytes[6] << 8 | bytes[7];
+  if (length == 0 || length > kMaxPackagePayload || size != kPackageHeader + length)
+    return kNotRecognised;
+  const uint32_t number =
+      static_cast<uint32_t>(bytes[4]) << 24 | bytes[5] << 16 | bytes[6] << 8 | bytes[7];
   uint8_t version[4];
   std::memcpy(version, &number, 4);
   Keep(kPackage, bytes + kPackageHeader, length, version);
@@ -83,7 +88,8 @@ int CFirmFile::LoadSectionImage(const uint8_t* bytes, std::size_t size) {
     Keep(0, bytes, size, bytes + q + 0x4C);
     return 0;
   }
-  if (size <= 0x80000 && size >= 8 && At(bytes, size, 0, "AGPF", 4) && (bytes[7] == 2 || bytes[7] == 3)) {
+  if (size <= 0x80000 && size >= 8 && At(bytes, size, 0, "AGPF", 4) &&
+      (bytes[7] == 2 || bytes[7] == 3)) {
     const uint8_t version[4] = {static_cast<uint8_t>('0' + (bytes[4] >> 4)),
                                 static_cast<uint8_t>('0' + (bytes[4] & 0x0F)), 0, 0};
     Keep(bytes[7] == 2 ? 4 : 5, bytes, size, version);

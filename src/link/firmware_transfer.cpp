@@ -31,7 +31,8 @@ constexpr Commands kSection{0x0900, 0x0901, 0x0903};
 // acknowledged it with `replyLength` payload bytes.
 bool Acknowledged(DeviceLink& link, uint16_t command, std::size_t payload, uint8_t target,
                   int timeoutMs, std::size_t replyLength) {
-  EncodeHeader(link.RequestBuffer(), kKindWrite, command, target, 0, static_cast<uint16_t>(payload));
+  EncodeHeader(link.RequestBuffer(), kKindWrite, command, target, 0,
+               static_cast<uint16_t>(payload));
   const int result = link.Send(link.RequestBuffer(), kHeaderSize + payload, timeoutMs);
   return result == LINK_OK && ReplyMatches(link.ReplyBuffer(), kKindWrite, command, replyLength);
 }
@@ -63,11 +64,13 @@ int Start(DeviceLink& link, uint16_t command, const uint8_t* payload, std::size_
 
 // Sends the image in blocks of at most 4096 bytes, each with its offset and
 // CRC; the device's result byte for the last block decides.
-int SendBlocks(DeviceLink& link, uint16_t command, const uint8_t* data, uint32_t size, Progress& progress) {
+int SendBlocks(DeviceLink& link, uint16_t command, const uint8_t* data, uint32_t size,
+               Progress& progress) {
   uint32_t offset = 0;
   while (offset < size) {
     if (link.TransferCancelled()) return LINK_ERR_STOPPED;
-    const uint32_t block = static_cast<uint32_t>(std::min<std::size_t>(kFirmwareBlockSize, size - offset));
+    const uint32_t block =
+        static_cast<uint32_t>(std::min<std::size_t>(kFirmwareBlockSize, size - offset));
     bool sent = false;
     for (int attempt = 0; attempt < kBlockTries && !sent; ++attempt) {
       if (link.Stopped()) return LINK_ERR_STOPPED;
@@ -119,7 +122,8 @@ int TransferPackage(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   int result = Start(link, kPackage.start, start, sizeof start);
   if (result != LINK_OK) return result;
   progress.Report(21);
-  if ((result = SendBlocks(link, kPackage.block, payload, size, progress)) != LINK_OK) return result;
+  if ((result = SendBlocks(link, kPackage.block, payload, size, progress)) != LINK_OK)
+    return result;
   for (uint32_t i = 0; i < targetCount; ++i)
     if ((result = Program(link, params.data[F::targets.offset + i])) != LINK_OK) return result;
   progress.Report(100);

@@ -169,8 +169,8 @@ int IoctlRetrying(int fd, unsigned long request, void* arg) {
 // the node's own whatever sysfs shows later.
 class HidrawHandle final : public HidHandle {
  public:
-  HidrawHandle(UniqueFd device, UniqueFd abortEvent, HidIdentity identity,
-               HidReportLengths lengths, bool numbered)
+  HidrawHandle(UniqueFd device, UniqueFd abortEvent, HidIdentity identity, HidReportLengths lengths,
+               bool numbered)
       : device_(std::move(device)),
         abortEvent_(std::move(abortEvent)),
         identity_(identity),
@@ -318,8 +318,8 @@ std::unique_ptr<HidHandle> HidrawBackend::OpenInterface(const std::string& id) {
     return nullptr;
   UniqueFd abortEvent(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!abortEvent.valid()) return nullptr;
-  return std::make_unique<HidrawHandle>(std::move(device), std::move(abortEvent), identity,
-                                        lengths, numbered);
+  return std::make_unique<HidrawHandle>(std::move(device), std::move(abortEvent), identity, lengths,
+                                        numbered);
 }
 
 HidBackend& SystemHidBackend() {

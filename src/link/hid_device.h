@@ -31,8 +31,8 @@ class HidDevice {
 
   // Opens the matchIndex-th matching interface; null if none. Vendor and
   // product 0 match every interface that opens, whatever its report lengths.
-  HidDeviceInfo* Open(int vendorId, int productId, int inputReportSize,
-                      int outputReportSize, int matchIndex);
+  HidDeviceInfo* Open(int vendorId, int productId, int inputReportSize, int outputReportSize,
+                      int matchIndex);
   void Close();
   // One input report without its ID byte, at most destination.size() bytes.
   // Returns 1 or 0.

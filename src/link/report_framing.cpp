@@ -5,8 +5,8 @@
 
 namespace tarvik {
 
-void EncodeHeader(uint8_t* dst, uint8_t kind, uint16_t command, uint8_t target,
-                  uint8_t selector, uint16_t length) {
+void EncodeHeader(uint8_t* dst, uint8_t kind, uint16_t command, uint8_t target, uint8_t selector,
+                  uint16_t length) {
   dst[0] = kind;
   dst[1] = static_cast<uint8_t>(command & 0xFF);
   dst[2] = static_cast<uint8_t>(command >> 8);

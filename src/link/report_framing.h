@@ -9,7 +9,7 @@
 
 namespace tarvik {
 
-inline constexpr std::size_t kReportSize = 64;       // data bytes per report, no report ID
+inline constexpr std::size_t kReportSize = 64;         // data bytes per report, no report ID
 inline constexpr std::size_t kReportPayloadSize = 63;  // report less its marker
 inline constexpr std::size_t kHeaderSize = 8;
 inline constexpr std::size_t kMaxMessageSize = kHeaderSize + 0xFFFF;  // 65543
@@ -60,8 +60,8 @@ inline uint32_t GetLe32(const uint8_t* src) {
 }
 
 // Writes the 8 header bytes (detail = 0) at dst.
-void EncodeHeader(uint8_t* dst, uint8_t kind, uint16_t command, uint8_t target,
-                  uint8_t selector, uint16_t length);
+void EncodeHeader(uint8_t* dst, uint8_t kind, uint16_t command, uint8_t target, uint8_t selector,
+                  uint16_t length);
 MessageHeader DecodeHeader(const uint8_t* src);
 
 // Number of reports a message of `size` bytes is cut into (0 for an empty one).

@@ -14,7 +14,8 @@ constexpr uint8_t kRoutingTarget = 0;
 void Nothing(const CommandParams&) {}
 
 // Band `band` of `target` from the working set (selector 0) or the second (1).
-bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selector, FilterBandValues* values) {
+bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selector,
+              FilterBandValues* values) {
   return RunExchange(
       session, CommandId::GetFilterBand,
       [&](CommandParams& p) {
@@ -24,7 +25,8 @@ bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selecto
       },
       [&](const CommandParams& p) {
         values->filterType = GetField(p, fields::FilterBand::filterType);
-        for (int c = 0; c < 4; ++c) values->coefficients[c] = GetField(p, fields::FilterBand::Coefficient(c));
+        for (int c = 0; c < 4; ++c)
+          values->coefficients[c] = GetField(p, fields::FilterBand::Coefficient(c));
       });
 }
 
@@ -35,7 +37,8 @@ bool WriteBand(CHidDevCommApp& session, uint8_t target, int band, const FilterBa
         SetField(p, fields::FilterBand::target, target);
         SetField(p, fields::FilterBand::band, static_cast<uint8_t>(band));
         SetField(p, fields::FilterBand::filterType, values.filterType);
-        for (int c = 0; c < 4; ++c) SetField(p, fields::FilterBand::Coefficient(c), values.coefficients[c]);
+        for (int c = 0; c < 4; ++c)
+          SetField(p, fields::FilterBand::Coefficient(c), values.coefficients[c]);
       },
       Nothing);
 }
@@ -48,7 +51,8 @@ auto Targeting(FieldRef<uint8_t> field, uint8_t target) {
 template <typename T, typename Fill>
 bool ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out, Fill&& fill) {
   T value{};
-  if (!RunExchange(session, id, fill, [&](const CommandParams& p) { value = GetField(p, field); })) return false;
+  if (!RunExchange(session, id, fill, [&](const CommandParams& p) { value = GetField(p, field); }))
+    return false;
   *out = value;
   return true;
 }
@@ -65,7 +69,9 @@ bool ReadFirmwareVersion(CHidDevCommApp& session, char (&version)[5]) {
   if (!RunExchange(
           session, CommandId::GetDeviceInfo,
           [](CommandParams& p) { SetField(p, fields::DeviceInfo::item, INFO_FIRMWARE_VERSION); },
-          [&](const CommandParams& p) { std::memcpy(text, p.data + fields::DeviceInfo::text.offset, 4); }))
+          [&](const CommandParams& p) {
+            std::memcpy(text, p.data + fields::DeviceInfo::text.offset, 4);
+          }))
     return false;
   std::memcpy(version, text, sizeof text);
   return true;
@@ -137,7 +143,8 @@ bool WriteEqPreset(CHidDevCommApp& session, int channel, int preset) {
   // from one to the next.
   for (int band = 1; band < 4; ++band) {
     FilterBandValues values;
-    if (!ReadBand(session, target, band, 1, &values) || !WriteBand(session, target, band, values)) return false;
+    if (!ReadBand(session, target, band, 1, &values) || !WriteBand(session, target, band, values))
+      return false;
   }
   return true;
 }
@@ -149,7 +156,8 @@ bool WritePaOutput(CHidDevCommApp& session, bool on) {
   SetField(p, fields::RoutingFlags::target, kRoutingTarget);
   if (session.Execute(ToInt(CommandId::GetRoutingFlags)) != LINK_OK) return false;
   uint8_t flags = GetField(p, fields::RoutingFlags::flags);
-  flags = on ? static_cast<uint8_t>(flags | kPaOutputBit) : static_cast<uint8_t>(flags & ~kPaOutputBit);
+  flags =
+      on ? static_cast<uint8_t>(flags | kPaOutputBit) : static_cast<uint8_t>(flags & ~kPaOutputBit);
   p.selector = 0;
   SetField(p, fields::RoutingFlags::target, kRoutingTarget);
   SetField(p, fields::RoutingFlags::flags, flags);
@@ -168,15 +176,15 @@ bool WriteMicMuteSync(CHidDevCommApp& session, uint8_t mode) {
 
 bool WriteUsbSpeed(CHidDevCommApp& session, uint8_t speed) {
   return RunExchange(
-      session, CommandId::SetUsbSpeed, [&](CommandParams& p) { SetField(p, fields::Value::value, speed); },
-      Nothing);
+      session, CommandId::SetUsbSpeed,
+      [&](CommandParams& p) { SetField(p, fields::Value::value, speed); }, Nothing);
 }
 
 bool RestartAndWait(CHidDevCommApp& session, void (*idle)()) {
   const Presence before = ProbeDevice(session.Backend());
   if (!RunExchange(
-          session, CommandId::RestartDevice, [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); },
-          Nothing))
+          session, CommandId::RestartDevice,
+          [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); }, Nothing))
     return false;
   for (int i = 0; i < kRestartProbeTries; ++i) {
     if (idle != nullptr) idle();

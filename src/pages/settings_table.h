@@ -46,7 +46,16 @@ struct Setting {
 };
 
 // In the order tarvikctl lists them.
-enum class SettingId { kMode, kSignalLevel, kGain, kEq, kPaOutput, kOutputVolume, kUsbSpeed, kMicMuteSync };
+enum class SettingId {
+  kMode,
+  kSignalLevel,
+  kGain,
+  kEq,
+  kPaOutput,
+  kOutputVolume,
+  kUsbSpeed,
+  kMicMuteSync
+};
 extern const std::array<Setting, 8> kSettings;
 
 inline const Setting& SettingOf(SettingId id) { return kSettings[static_cast<std::size_t>(id)]; }

@@ -128,8 +128,10 @@ void CTabViewAudIn::ShowSettings(const SettingsSnapshot& settings) {
   ShowChannelValues(settings, 0);
   ShowChannelValues(settings, 1);
   paOutput_->setCurrentIndex(SettingOf(SettingId::kPaOutput).index(settings, 0));
-  const int modes[2] = {SettingOf(SettingId::kMode).index(settings, 0), SettingOf(SettingId::kMode).index(settings, 1)};
-  for (int channel = 0; channel < 2; ++channel) channels_[channel].mode->setCurrentIndex(modes[channel]);
+  const int modes[2] = {SettingOf(SettingId::kMode).index(settings, 0),
+                        SettingOf(SettingId::kMode).index(settings, 1)};
+  for (int channel = 0; channel < 2; ++channel)
+    channels_[channel].mode->setCurrentIndex(modes[channel]);
   ShowRows(modes[0], modes[1]);
 }
 
@@ -152,7 +154,8 @@ void CTabViewAudIn::OnModeChange(int channel) {
     ReportCommError();
     return;
   }
-  if (channels_[channel].mode->currentIndex() == 1 && (!ReadChannelSettings(channel) || !ReadPaOutput())) {
+  if (channels_[channel].mode->currentIndex() == 1 &&
+      (!ReadChannelSettings(channel) || !ReadPaOutput())) {
     ReportCommError();
     return;
   }
@@ -171,6 +174,8 @@ void CTabViewAudIn::OnEqChange(int channel) {
   WriteSetting(SettingId::kEq, channel, channels_[channel].eq->currentIndex());
 }
 
-void CTabViewAudIn::OnPaOutputChange() { WriteSetting(SettingId::kPaOutput, 0, paOutput_->currentIndex()); }
+void CTabViewAudIn::OnPaOutputChange() {
+  WriteSetting(SettingId::kPaOutput, 0, paOutput_->currentIndex());
+}
 
 }  // namespace tarvik

@@ -25,9 +25,12 @@ void CTabViewAudOut::ShowConnectState(bool connected, uint32_t) {
 }
 
 void CTabViewAudOut::ShowSettings(const SettingsSnapshot& settings) {
-  if (volume_ != nullptr) volume_->setCurrentIndex(SettingOf(SettingId::kOutputVolume).index(settings, 0));
+  if (volume_ != nullptr)
+    volume_->setCurrentIndex(SettingOf(SettingId::kOutputVolume).index(settings, 0));
 }
 
-void CTabViewAudOut::OnOutputVolumeChange(int index) { WriteSetting(SettingId::kOutputVolume, 0, index); }
+void CTabViewAudOut::OnOutputVolumeChange(int index) {
+  WriteSetting(SettingId::kOutputVolume, 0, index);
+}
 
 }  // namespace tarvik

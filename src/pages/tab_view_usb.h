@@ -12,7 +12,8 @@ class QComboBox;
 namespace tarvik {
 
 // The online manual, the same for every language.
-inline constexpr const char* kOnlineManualAddress = "https://tarvik-configurator.example.org/manual/";
+inline constexpr const char* kOnlineManualAddress =
+    "https://tarvik-configurator.example.org/manual/";
 
 class CTabViewUsb : public PageFrame {
   Q_OBJECT

@@ -20,7 +20,8 @@ namespace {
 using CtlHardening = testing::CtlOnStandIn;
 
 void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 TEST_F(CtlHardening, TextThatIsNotUtf8StaysValidJsonAndHarmlessOnATerminal) {
@@ -34,7 +35,8 @@ TEST_F(CtlHardening, TextThatIsNotUtf8StaysValidJsonAndHarmlessOnATerminal) {
   // A package whose name is not UTF-8: programmed, and the result printed.
   const std::string name = File("fw\xff.bin");
   Write(name, testing::Package(testing::Payload(100)));
-  ASSERT_EQ(Invoke({"--json", "--yes", "firmware", "update", name, "--target", "1"}), ctl::kExitOk) << err.str();
+  ASSERT_EQ(Invoke({"--json", "--yes", "firmware", "update", name, "--target", "1"}), ctl::kExitOk)
+      << err.str();
   EXPECT_EQ(Json()["result"], "OK");
   ASSERT_EQ(Invoke({"--yes", "firmware", "update", name, "--target", "1"}), ctl::kExitOk);
   EXPECT_EQ(out.str().find("schemaVersion"), std::string::npos) << out.str();
@@ -43,7 +45,8 @@ TEST_F(CtlHardening, TextThatIsNotUtf8StaysValidJsonAndHarmlessOnATerminal) {
 TEST_F(CtlHardening, InputFilesAreReadWithAHardLimitWhateverTheyAre) {
   ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0);
   std::thread writer([&] { Write(File("pipe"), testing::Package(testing::Payload(5000))); });
-  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("pipe"), "--target", "1"}), ctl::kExitOk) << err.str();
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("pipe"), "--target", "1"}), ctl::kExitOk)
+      << err.str();
   writer.join();
   device.ClearRequests();
 
@@ -68,9 +71,11 @@ TEST_F(CtlHardening, InputFilesAreReadWithAHardLimitWhateverTheyAre) {
 }
 
 TEST_F(CtlHardening, FailedWritesAreNeverASuccess) {
-  EXPECT_EQ(Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", "/dev/full"}), ctl::kExitCannotWrite);
-  EXPECT_EQ(Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", directory + "/no/such/dir"}),
+  EXPECT_EQ(Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", "/dev/full"}),
             ctl::kExitCannotWrite);
+  EXPECT_EQ(
+      Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", directory + "/no/such/dir"}),
+      ctl::kExitCannotWrite);
 
   std::ostream closed(nullptr);  // every write fails, as to a full disk or a closed pipe
   std::istringstream in;
@@ -94,7 +99,8 @@ TEST_F(CtlHardening, EveryCommandLineOfTheReadmeWorks) {
     std::istringstream words(match[1].str());
     std::vector<std::string> args;
     for (std::string word; words >> word;) {
-      if (word.front() == '[' && word.back() == ']') word = word.substr(1, word.size() - 2);  // optional: given
+      if (word.front() == '[' && word.back() == ']')
+        word = word.substr(1, word.size() - 2);  // optional: given
       args.push_back(word == "PACKAGE" || word == "IMAGE" ? File(word) : word);
     }
     EXPECT_EQ(Invoke(args, "y\n"), ctl::kExitOk) << line << "\n" << err.str();
@@ -124,7 +130,8 @@ TEST_F(CtlHardening, ASignalStopsATransferBetweenBlocksAndSaysSo) {
     // The third request is a block: the transfer, and its handler, are under way.
     if (device.WaitForRequests(3, 10000)) kill(getpid(), SIGTERM);
   });
-  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}), ctl::kExitTerminated);
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}),
+            ctl::kExitTerminated);
   sender.join();
   signal(SIGTERM, before);
   EXPECT_NE(err.str().find("incomplete firmware"), std::string::npos) << err.str();
@@ -132,7 +139,8 @@ TEST_F(CtlHardening, ASignalStopsATransferBetweenBlocksAndSaysSo) {
   EXPECT_TRUE(device.Firmware().programmed.empty());
 
   device.SetReplyLatency(0);
-  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}), ctl::kExitOk) << err.str();
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}), ctl::kExitOk)
+      << err.str();
   EXPECT_EQ(device.Firmware().programmed, std::vector<uint8_t>{1});
 }
 

@@ -5,10 +5,10 @@
 #include <fstream>
 
 #include "app/single_instance_lock.h"
+#include "commands/operation_table.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
 #include "firmware_images.h"
-#include "commands/operation_table.h"
 #include "link/hid_dev_comm_app.h"
 
 namespace tarvik {
@@ -86,7 +86,8 @@ TEST_F(Ctl, OpRunsAnyOperationAndReportsItsResult) {
   EXPECT_EQ(device.Setting(0, 0x0103, TARGET_INPUT_R), (std::vector<uint8_t>{0x00, 0xF4}));
   EXPECT_NE(out.str().find("54 SetChannelGain: OK"), std::string::npos) << out.str();
 
-  ASSERT_EQ(Invoke({"--json", "op", "GetFilterBand", "target=0x72", "band=0", "--selector", "1"}), ctl::kExitOk);
+  ASSERT_EQ(Invoke({"--json", "op", "GetFilterBand", "target=0x72", "band=0", "--selector", "1"}),
+            ctl::kExitOk);
   j = Json();
   EXPECT_EQ(j["fields"]["filterType"], 6);
   EXPECT_EQ(j["fields"]["coefficients"][0], 315.0);
@@ -112,7 +113,8 @@ TEST_F(Ctl, OpListNamesEveryOperationWithItsFields) {
 
 TEST_F(Ctl, BlockBuffersComeFromAndGoToFiles) {
   const std::vector<uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  std::ofstream(File("in.bin"), std::ios::binary).write(reinterpret_cast<const char*>(data.data()), 9);
+  std::ofstream(File("in.bin"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(data.data()), 9);
   const OperationRow* write = nullptr;
   const OperationRow* read = nullptr;
   for (const OperationRow& row : kOperationTable) {
@@ -122,23 +124,31 @@ TEST_F(Ctl, BlockBuffersComeFromAndGoToFiles) {
   }
   ASSERT_NE(write, nullptr);
   ASSERT_NE(read, nullptr);
-  ASSERT_EQ(Invoke({"op", write->name, "target=1", "address=0x100", "--in", File("in.bin")}), ctl::kExitOk) << err.str();
-  ASSERT_EQ(Invoke({"op", read->name, "target=1", "address=0x100", "count=9", "--out", File("out.bin")}), ctl::kExitOk)
+  ASSERT_EQ(Invoke({"op", write->name, "target=1", "address=0x100", "--in", File("in.bin")}),
+            ctl::kExitOk)
+      << err.str();
+  ASSERT_EQ(
+      Invoke({"op", read->name, "target=1", "address=0x100", "count=9", "--out", File("out.bin")}),
+      ctl::kExitOk)
       << err.str();
   std::ifstream in(File("out.bin"), std::ios::binary);
-  const std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
   EXPECT_EQ(back, data);
   EXPECT_EQ(Invoke({"op", write->name, "--in", File("missing.bin")}), ctl::kExitNoInput);
 }
 
 TEST_F(Ctl, FirmwareUpdateShowsTheFileAndItsProgress) {
   const testing::Image package = testing::Package(testing::Payload(10000));
-  std::ofstream(File("fw.bin"), std::ios::binary).write(reinterpret_cast<const char*>(package.data()), package.size());
-  EXPECT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1"}, "n\n"), ctl::kExitFailed);
+  std::ofstream(File("fw.bin"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(package.data()), package.size());
+  EXPECT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1"}, "n\n"),
+            ctl::kExitFailed);
   EXPECT_NE(out.str().find("firmware package"), std::string::npos) << out.str();
   EXPECT_TRUE(device.Firmware().image.empty());
 
-  ASSERT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1", "--target", "2"}, "y\n"), ctl::kExitOk)
+  ASSERT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1", "--target", "2"}, "y\n"),
+            ctl::kExitOk)
       << err.str();
   EXPECT_NE(out.str().find("payloadBytes: 10000"), std::string::npos) << out.str();
   EXPECT_NE(err.str().find("\n100%\n"), std::string::npos) << err.str();
@@ -146,7 +156,8 @@ TEST_F(Ctl, FirmwareUpdateShowsTheFileAndItsProgress) {
   EXPECT_EQ(device.Firmware().programmed, (std::vector<uint8_t>{1, 2}));
 
   std::ofstream(File("junk.bin")) << "not firmware";
-  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("junk.bin"), "--target", "1"}), ctl::kExitNoInput);
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("junk.bin"), "--target", "1"}),
+            ctl::kExitNoInput);
   EXPECT_EQ(Invoke({"--yes", "firmware", "section", File("junk.bin")}), ctl::kExitNoInput);
 }
 
@@ -185,7 +196,9 @@ TEST_F(Ctl, NoDeviceAndNoPermissionAreToldApart) {
   // A backend whose Tarvik cannot be opened, as without the udev rule.
   class Locked : public HidBackend {
    public:
-    std::vector<std::string> ListInterfaces() override { return sim::DefaultSimBackend().ListInterfaces(); }
+    std::vector<std::string> ListInterfaces() override {
+      return sim::DefaultSimBackend().ListInterfaces();
+    }
     bool ReadIdentity(const std::string& id, HidIdentity* out) override {
       return sim::DefaultSimBackend().ReadIdentity(id, out);
     }

@@ -125,10 +125,10 @@ bool FakeHidrawTree::SetNodeDescription(int number, uint16_t vendorId, uint16_t 
 
 bool FakeHidrawTree::DescribeOpenNode(int fd, HidIdentity* identity,
                                       std::vector<uint8_t>* descriptor) const {
-  struct stat opened{};
+  struct stat opened {};
   if (fstat(fd, &opened) != 0) return false;
   for (const auto& [number, node] : nodes_) {
-    struct stat named{};
+    struct stat named {};
     if (stat(NodePath(number).c_str(), &named) != 0) continue;
     if (named.st_dev != opened.st_dev || named.st_ino != opened.st_ino) continue;
     *identity = node.identity;

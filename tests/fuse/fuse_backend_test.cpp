@@ -4,9 +4,9 @@
 #include <future>
 #include <thread>
 
+#include "fake_hidraw/fake_hidraw_tree.h"
 #include "fuse/fuse_fixture.h"
 #include "link/hid_device.h"
-#include "fake_hidraw/fake_hidraw_tree.h"
 
 namespace tarvik::fusetest {
 namespace {
@@ -27,7 +27,8 @@ Bytes Pattern(std::size_t size, uint8_t seed) {
 }
 
 std::chrono::milliseconds Since(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start);
 }
 
 using FuseHidrawBackendTest = FuseFixture;

@@ -8,8 +8,8 @@
 #include <iostream>
 #include <utility>
 
-#include "fuse/fuse_fixture.h"
 #include "app/firmware_version.h"
+#include "fuse/fuse_fixture.h"
 #include "pages/settings_table.h"
 
 namespace tarvik::fusetest {
@@ -47,7 +47,9 @@ struct Stored {
   uint8_t modeBits = 0x02;
   int16_t outputGain = -1792;
   uint8_t usbSpeed = 1;
-  static uint8_t BandType(int channel, int band) { return static_cast<uint8_t>(1 + channel * 4 + band); }
+  static uint8_t BandType(int channel, int band) {
+    return static_cast<uint8_t>(1 + channel * 4 + band);
+  }
   static std::array<float, 4> Band(int channel, int band) {
     const float f = 100.0f * static_cast<float>(1 + channel * 10 + band);
     return {f, f * 2, -3.0f + static_cast<float>(band), 0.5f + 0.1f * static_cast<float>(channel)};
@@ -80,8 +82,10 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
   char version[5] = {};
   ASSERT_TRUE(ReadFirmwareVersion(*session_, version));
   SettingsSnapshot settings;
-  ASSERT_TRUE(ReadAll(*session_, FeaturesOf(session_->productId, ParseFirmwareVersion(version)), &settings));
-  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  ASSERT_TRUE(ReadAll(*session_, FeaturesOf(session_->productId, ParseFirmwareVersion(version)),
+                      &settings));
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
   std::cout << "[ connect  ] probe, open and " << device_.RequestCount() << " exchanges in "
             << took.count() / 1000.0 << " ms\n";
   RecordProperty("connect_us", static_cast<int>(took.count()));
@@ -96,7 +100,8 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
       EXPECT_EQ(channel.bands[band].filterType, Stored::BandType(c, band)) << "band " << band;
       const std::array<float, 4> expected = Stored::Band(c, band);
       for (int k = 0; k < 4; ++k)
-        EXPECT_EQ(channel.bands[band].coefficients[k], expected[k]) << "band " << band << " value " << k;
+        EXPECT_EQ(channel.bands[band].coefficients[k], expected[k])
+            << "band " << band << " value " << k;
     }
   }
   EXPECT_EQ(settings.routing, stored.routing);

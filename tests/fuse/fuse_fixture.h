@@ -32,7 +32,8 @@ class FuseFixture : public ::testing::Test {
   }
 
   void TearDown() override {
-    EXPECT_FALSE(fuse_.WatchdogFired()) << "the test outlived its time and its FUSE connection was aborted";
+    EXPECT_FALSE(fuse_.WatchdogFired())
+        << "the test outlived its time and its FUSE connection was aborted";
   }
 
   // A session on the backend, reporting to NotifyRecorder. Its reply waits

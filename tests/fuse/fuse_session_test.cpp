@@ -36,7 +36,9 @@ TEST_F(FuseSessionTest, RunsExchangesOnBothSettingSets) {
 
   SetField(p(), fields::DeviceInfo::item, INFO_FIRMWARE_VERSION);
   ASSERT_EQ(Run(CommandId::GetDeviceInfo), LINK_OK);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(p().data + fields::DeviceInfo::text.offset), 4), "2.10");
+  EXPECT_EQ(
+      std::string(reinterpret_cast<const char*>(p().data + fields::DeviceInfo::text.offset), 4),
+      "2.10");
 
   SetField(p(), fields::ChannelGain::target, TARGET_INPUT_L);
   SetField(p(), fields::ChannelGain::gain, int16_t{-1234});
@@ -104,7 +106,8 @@ TEST_F(FuseSessionTest, NotificationsInterleaveWithExchanges) {
   std::thread sender([&] {
     for (int i = 0; i < kNotifications; ++i) {
       const std::size_t sent = static_cast<std::size_t>(i);
-      if (!Eventually([&] { return sent - NotifyRecorder::Instance().Calls().size() < kInFlight; })) return;
+      if (!Eventually([&] { return sent - NotifyRecorder::Instance().Calls().size() < kInFlight; }))
+        return;
       device_.SendNotification(2, i);
       if (i % 8 == 0) std::this_thread::sleep_for(1ms);
     }
@@ -131,7 +134,8 @@ TEST_F(FuseSessionTest, UnplugIsReportedAsLinkLostAndReplugReconnects) {
   device_.Unplug();
   ASSERT_TRUE(NotifyRecorder::Instance().WaitFor(2));
   EXPECT_LT(std::chrono::steady_clock::now() - unplugged, 2s) << "the loss was only noticed late";
-  EXPECT_EQ(NotifyRecorder::Instance().Calls(), (std::vector<std::pair<int, int>>{{2, 5}, {NOTIFY_LINK_LOST, 0}}));
+  EXPECT_EQ(NotifyRecorder::Instance().Calls(),
+            (std::vector<std::pair<int, int>>{{2, 5}, {NOTIFY_LINK_LOST, 0}}));
 
   {
     std::lock_guard<std::recursive_mutex> guard(session_->lock);

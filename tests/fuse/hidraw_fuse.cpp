@@ -12,9 +12,9 @@
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,16 +34,16 @@
 #include <string_view>
 #include <thread>
 
-#include "link/hid_backend.h"
 #include "fake_hidraw/fake_hidraw_tree.h"
+#include "link/hid_backend.h"
 #include "sim/sim_backend.h"
 
 namespace tarvik::fusetest {
 
 namespace {
 
-constexpr std::size_t kNodeQueueDepth = 64;    // reports hidraw keeps per open node
-constexpr std::size_t kAttributeSize = 4096;   // the size sysfs shows for every attribute
+constexpr std::size_t kNodeQueueDepth = 64;   // reports hidraw keeps per open node
+constexpr std::size_t kAttributeSize = 4096;  // the size sysfs shows for every attribute
 constexpr int kNodeWriteTimeoutMs = 1000;
 constexpr auto kReleaseGrace = std::chrono::seconds(1);  // releases arrive after close() returns
 constexpr auto kLoopEndWait = std::chrono::seconds(5);
@@ -169,7 +169,8 @@ bool DetachMount(const std::string& dir) {
   if (geteuid() == 0) return umount2(dir.c_str(), MNT_DETACH) == 0;
   const char* argv[] = {"fusermount3", "-u", "-z", "--", dir.c_str(), nullptr};
   pid_t pid = 0;
-  if (posix_spawnp(&pid, "fusermount3", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
+  if (posix_spawnp(&pid, "fusermount3", nullptr, nullptr, const_cast<char* const*>(argv),
+                   environ) != 0)
     return false;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -202,9 +203,8 @@ std::vector<std::string_view> Split(std::string_view path) {
 // The report descriptor of a device with these report lengths, in sysfs and
 // through HIDIOCGRDESC alike.
 std::vector<uint8_t> DescriptorOf(const HidReportLengths& lengths) {
-  return sim::FakeHidrawTree::VendorDescriptor(std::max(lengths.input - 1, 0),
-                                               std::max(lengths.output - 1, 0),
-                                               lengths.outputReportId);
+  return sim::FakeHidrawTree::VendorDescriptor(
+      std::max(lengths.input - 1, 0), std::max(lengths.output - 1, 0), lengths.outputReportId);
 }
 
 // The sysfs attributes of a device as the kernel writes them.
@@ -219,12 +219,12 @@ bool AttributeContent(Kind kind, const std::string& simId, std::vector<uint8_t>*
     return true;
   }
   char text[256];
-  const int n = std::snprintf(
-      text, sizeof text,
-      "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=Stand-in %04X:%04X\n"
-      "HID_PHYS=usb-fuse-1/input0\nHID_UNIQ=\nMODALIAS=hid:b0003g0001v%08Xp%08X\n",
-      identity.vendorId, identity.productId, identity.vendorId, identity.productId,
-      identity.vendorId, identity.productId);
+  const int n =
+      std::snprintf(text, sizeof text,
+                    "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=Stand-in %04X:%04X\n"
+                    "HID_PHYS=usb-fuse-1/input0\nHID_UNIQ=\nMODALIAS=hid:b0003g0001v%08Xp%08X\n",
+                    identity.vendorId, identity.productId, identity.vendorId, identity.productId,
+                    identity.vendorId, identity.productId);
   out->assign(text, text + std::max(n, 0));
   return true;
 }
@@ -474,13 +474,29 @@ bool HidrawFuse::Impl::List(const char* path, std::vector<std::string>* names) {
     for (const auto& [number, id] : Present()) names->push_back("hidraw" + std::to_string(number));
   };
   switch (p.size()) {
-    case 0: *names = {"sys", "dev"}; break;
-    case 1: if (p[0] == "sys") *names = {"class"}; else interfaces(); break;
-    case 2: *names = {"hidraw"}; break;
-    case 3: interfaces(); break;
-    case 4: *names = {"device"}; break;
-    case 5: *names = {"uevent", "report_descriptor"}; break;
-    default: return false;
+    case 0:
+      *names = {"sys", "dev"};
+      break;
+    case 1:
+      if (p[0] == "sys")
+        *names = {"class"};
+      else
+        interfaces();
+      break;
+    case 2:
+      *names = {"hidraw"};
+      break;
+    case 3:
+      interfaces();
+      break;
+    case 4:
+      *names = {"device"};
+      break;
+    case 5:
+      *names = {"uevent", "report_descriptor"};
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -592,8 +608,8 @@ int OpOpen(const char* path, fuse_file_info* fi) {
       return -ENODEV;
     std::unique_ptr<HidHandle> handle = sim::DefaultSimBackend().OpenInterface(entry.simId);
     if (!handle) return -ENODEV;
-    file->node = std::make_unique<OpenNode>(&fs, std::move(handle),
-                                            static_cast<std::size_t>(lengths.input));
+    file->node =
+        std::make_unique<OpenNode>(&fs, std::move(handle), static_cast<std::size_t>(lengths.input));
     file->node->Start();
     fi->nonseekable = 1;
     fs.Count([](NodeStats& s) { ++s.opens; });
@@ -742,7 +758,7 @@ HidrawFuse::~HidrawFuse() { Unmount(); }
 const std::string& HidrawFuse::UnavailableReason() {
   static const std::string reason = []() -> std::string {
     const std::string prefix = "FUSE unavailable: ";
-    struct stat st{};
+    struct stat st {};
     if (stat("/dev/fuse", &st) != 0)
       return prefix + "/dev/fuse does not exist (" + ErrnoText(errno) +
              "); a container has to be given the device";
@@ -751,7 +767,8 @@ const std::string& HidrawFuse::UnavailableReason() {
     if (fd < 0) return prefix + "cannot open /dev/fuse: " + ErrnoText(errno);
     close(fd);
     if (geteuid() != 0 && !OnPath("fusermount3"))
-      return prefix + "not root and fusermount3 (package fuse3) is not on PATH, so nothing can be mounted";
+      return prefix +
+             "not root and fusermount3 (package fuse3) is not on PATH, so nothing can be mounted";
     HidrawFuse trial;
     std::string error;
     if (!trial.Mount(&error, std::chrono::seconds(30))) return prefix + error;
@@ -771,7 +788,8 @@ bool HidrawFuse::Mount(std::string* error, std::chrono::milliseconds watchdog) {
   ClearLog();
 
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvik-fuse-XXXXXX";
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tarvik-fuse-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     *error = "cannot make a mount point from " + pattern + ": " + ErrnoText(errno);
     return false;
@@ -858,7 +876,8 @@ void HidrawFuse::Unmount() {
     s.AbortConnection();
   }
   if (!DetachMount(s.dir))
-    std::fprintf(stderr, "hidraw FUSE: cannot unmount %s: %s\n", s.dir.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "hidraw FUSE: cannot unmount %s: %s\n", s.dir.c_str(),
+                 std::strerror(errno));
 
   if (!s.WaitLoopEnd(kLoopEndWait)) {
     std::fprintf(stderr, "hidraw FUSE: serving thread still running after unmount; aborting\n");
@@ -885,7 +904,8 @@ void HidrawFuse::Unmount() {
   fuse_destroy(s.session);
   s.session = nullptr;
   if (rmdir(s.dir.c_str()) != 0)
-    std::fprintf(stderr, "hidraw FUSE: cannot remove %s: %s\n", s.dir.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "hidraw FUSE: cannot remove %s: %s\n", s.dir.c_str(),
+                 std::strerror(errno));
 }
 
 bool HidrawFuse::IsMounted() const { return impl_->session != nullptr; }

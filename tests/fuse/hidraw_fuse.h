@@ -49,7 +49,7 @@ struct NodeAnswers {
   std::optional<uint16_t> productId = {};               // HIDIOCGRAWINFO
   std::optional<std::vector<uint8_t>> descriptor = {};  // HIDIOCGRDESC, and its size
   std::optional<int> descriptorSize = {};               // HIDIOCGRDESCSIZE alone
-  bool refused = false;  // every hidraw ioctl fails with ENOTTY
+  bool refused = false;                                 // every hidraw ioctl fails with ENOTTY
 };
 
 class HidrawFuse {

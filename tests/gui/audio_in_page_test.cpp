@@ -12,10 +12,11 @@ namespace tarvik {
 namespace {
 
 using sim::Fault;
-using testing::Step;
 using sim::FaultKind;
+using testing::Step;
 
-constexpr uint16_t kGain = 0x0103, kBand = 0x0106, kRouting = 0x0108, kModes = 0x0116, kLevel = 0x0118;
+constexpr uint16_t kGain = 0x0103, kBand = 0x0106, kRouting = 0x0108, kModes = 0x0116,
+                   kLevel = 0x0118;
 constexpr int kSetModes = 92, kSetBand = 60, kGetBand = 61, kSetRouting = 64, kGetRouting = 65;
 
 std::vector<uint8_t> Gain(int16_t gain) {
@@ -49,7 +50,8 @@ TEST_F(AudioInPage, ShowsGainLevelAndEqAsTheDeviceHasThem) {
   device.SetSetting(0, kGain, TARGET_INPUT_L, 0, Gain(768));
   device.SetSetting(0, kGain, TARGET_INPUT_R, 0, Gain(100));
   device.SetSetting(0, kLevel, TARGET_INPUT_L, 0, {2});
-  device.SetSetting(0, kBand, TARGET_INPUT_L, 0, Band(0, 1.0f, 2.0f, 3.0f, 4.0f));  // THRU, any coefficients
+  device.SetSetting(0, kBand, TARGET_INPUT_L, 0,
+                    Band(0, 1.0f, 2.0f, 3.0f, 4.0f));  // THRU, any coefficients
   device.SetSetting(0, kBand, TARGET_INPUT_R, 0, Band(6, 315.0f, 315.0f, 0.0f, 0.707f));
   device.SetSetting(0, kBand, TARGET_INPUT_R, 2, Band(3, 0, 0, 0, 0));  // band 2 in use
   Connect();
@@ -133,10 +135,10 @@ TEST_F(AudioInPage, EqWritesThePresetAndCopiesBandsOneToThreeFromTheSecondSet) {
   Connect();
   device.ClearRequests();
   Choose(L().eq, 1);
-  const std::vector<Step> expected = {
-      {kSetBand, TARGET_INPUT_L, 0}, {kGetBand, TARGET_INPUT_L, 1}, {kSetBand, TARGET_INPUT_L, 0},
-      {kGetBand, TARGET_INPUT_L, 1}, {kSetBand, TARGET_INPUT_L, 0}, {kGetBand, TARGET_INPUT_L, 1},
-      {kSetBand, TARGET_INPUT_L, 0}};
+  const std::vector<Step> expected = {{kSetBand, TARGET_INPUT_L, 0}, {kGetBand, TARGET_INPUT_L, 1},
+                                      {kSetBand, TARGET_INPUT_L, 0}, {kGetBand, TARGET_INPUT_L, 1},
+                                      {kSetBand, TARGET_INPUT_L, 0}, {kGetBand, TARGET_INPUT_L, 1},
+                                      {kSetBand, TARGET_INPUT_L, 0}};
   EXPECT_EQ(Steps(), expected);
   EXPECT_EQ(device.Setting(0, kBand, TARGET_INPUT_L, 0), Band(10, 250.0f, 250.0f, 9.0f, 0.707f));
   EXPECT_EQ(device.Setting(0, kBand, TARGET_INPUT_L, 2), Band(4, 1.5f, 2.5f, 3.5f, 4.5f));
@@ -163,7 +165,8 @@ TEST_F(AudioInPage, SwitchingAChannelIntoPaMicrophoneReadsItsOptions) {
   device.ClearRequests();
   Choose(L().mode, 1);
   EXPECT_EQ(device.Setting(0, kModes, 0), (std::vector<uint8_t>{0x01}));
-  EXPECT_EQ(L().gain->currentText(), QStringLiteral("-3dB"));  // copied from the second set, read back
+  EXPECT_EQ(L().gain->currentText(),
+            QStringLiteral("-3dB"));  // copied from the second set, read back
   EXPECT_FALSE(L().gain->isHidden());
   EXPECT_TRUE(L().noOption.isHidden());
   EXPECT_FALSE(Page().PaOutputList()->isHidden());

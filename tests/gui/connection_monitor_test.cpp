@@ -53,8 +53,9 @@ TEST_F(Monitor, RefusesOldFirmwareWithTheBoxAndQuitCodeTwo) {
   EXPECT_TRUE(boxes.shown[0].owned);
   EXPECT_EQ(boxes.shown[0].title, QStringLiteral("Tarvik Configurator"));
   EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kInformation);
-  EXPECT_EQ(boxes.shown[0].text,
-            QStringLiteral("Update Tarvik firmware to Ver.2.00 or higher.\n\nCurrent version Ver.1.90"));
+  EXPECT_EQ(
+      boxes.shown[0].text,
+      QStringLiteral("Update Tarvik firmware to Ver.2.00 or higher.\n\nCurrent version Ver.1.90"));
   EXPECT_EQ(app->ExitCode(), 2);
   EXPECT_FALSE(window->MonitorRunning());
   EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Not connected]"));
@@ -75,8 +76,8 @@ TEST_F(Monitor, VersionDecisionOnTheDevice) {
     const char* text;
     bool accepted;
   };
-  for (const Case& c : {Case{"2.00", true}, Case{"200A", true}, Case{"200a", false}, Case{"199Z", false},
-                        Case{"2-00", false}, Case{"20", false}}) {
+  for (const Case& c : {Case{"2.00", true}, Case{"200A", true}, Case{"200a", false},
+                        Case{"199Z", false}, Case{"2-00", false}, Case{"20", false}}) {
     MakeWindow(0x0409);
     boxes.shown.clear();
     device.Unplug();

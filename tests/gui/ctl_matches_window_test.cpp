@@ -27,7 +27,8 @@ class CtlMatchesWindow : public testing::ConfiguratorOnStandIn {
 
   // The steps of the window's handler, then those of `set NAME VALUE` on a
   // device in the same starting state; the command's own reads come first.
-  void Compare(const std::string& name, const std::string& value, const std::function<void()>& handler) {
+  void Compare(const std::string& name, const std::string& value,
+               const std::function<void()>& handler) {
     const std::vector<uint8_t> modes = device.Setting(0, 0x0116, 0);
     const std::vector<uint8_t> routing = device.Setting(0, 0x0108, 0);
     Connect();
@@ -52,7 +53,9 @@ class CtlMatchesWindow : public testing::ConfiguratorOnStandIn {
     std::filesystem::remove_all(pattern);
     const std::vector<Step> command = Steps();
     ASSERT_GE(command.size(), window.size()) << name;
-    EXPECT_EQ(std::vector<Step>(command.end() - static_cast<std::ptrdiff_t>(window.size()), command.end()), window)
+    EXPECT_EQ(std::vector<Step>(command.end() - static_cast<std::ptrdiff_t>(window.size()),
+                                command.end()),
+              window)
         << name;
     MakeWindow(0x0409);
     device.Unplug();
@@ -62,13 +65,16 @@ class CtlMatchesWindow : public testing::ConfiguratorOnStandIn {
 TEST_F(CtlMatchesWindow, EveryListWritesAlike) {
   device.SetSetting(0, 0x0116, 0, 0, {0x03});
   Compare("gain-l", "+9dB", [&] { Choose(window->AudioInPage().ChannelControls(0).gain, 7); });
-  Compare("signal-level-r", "microphone", [&] { Choose(window->AudioInPage().ChannelControls(1).level, 1); });
+  Compare("signal-level-r", "microphone",
+          [&] { Choose(window->AudioInPage().ChannelControls(1).level, 1); });
   Compare("eq-r", "low-cut", [&] { Choose(window->AudioInPage().ChannelControls(1).eq, 2); });
   Compare("pa-output", "off", [&] { Choose(window->AudioInPage().PaOutputList(), 1); });
   Compare("output-volume", "-3dB", [&] { Choose(window->AudioOutPage().VolumeList(), 3); });
-  Compare("mode-l", "conference-system", [&] { Choose(window->AudioInPage().ChannelControls(0).mode, 0); });
+  Compare("mode-l", "conference-system",
+          [&] { Choose(window->AudioInPage().ChannelControls(0).mode, 0); });
   device.SetSetting(0, 0x0116, 0, 0, {0x00});
-  Compare("mode-r", "pa-microphone", [&] { Choose(window->AudioInPage().ChannelControls(1).mode, 1); });
+  Compare("mode-r", "pa-microphone",
+          [&] { Choose(window->AudioInPage().ChannelControls(1).mode, 1); });
   device.SetFirmwareVersion("3.00");
   Compare("mic-mute-sync", "sync-with-pcs", [&] { Choose(window->UsbPage().MuteSyncList(), 1); });
 }

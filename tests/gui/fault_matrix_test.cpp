@@ -20,8 +20,8 @@ namespace {
 using sim::Fault;
 using sim::FaultKind;
 
-constexpr int kWaitCapMs = 80;           // every reply wait, shortened for the matrix
-constexpr int kHangLimitMs = 30000;      // far beyond any flow's time-outs
+constexpr int kWaitCapMs = 80;       // every reply wait, shortened for the matrix
+constexpr int kHangLimitMs = 30000;  // far beyond any flow's time-outs
 constexpr int kDropOffMs = 150;
 
 struct FaultCase {
@@ -87,7 +87,8 @@ class FaultMatrix : public testing::ConfiguratorOnStandIn {
     device.ClearRequests();
     flow.act(*this);
     const int count = static_cast<int>(device.RequestCount());
-    EXPECT_TRUE(boxes.shown.empty() || flow.name == "usb speed") << flow.name << " fails without a fault";
+    EXPECT_TRUE(boxes.shown.empty() || flow.name == "usb speed")
+        << flow.name << " fails without a fault";
     return count;
   }
 
@@ -105,17 +106,20 @@ class FaultMatrix : public testing::ConfiguratorOnStandIn {
     testing::PumpUntil([] { return false; }, 30);
     EXPECT_LT(clock.elapsed(), kHangLimitMs) << where;
 
-    const std::size_t warnings = boxes.shown.size() - boxesBefore - (flow.name == "usb speed" ? 1 : 0);
+    const std::size_t warnings =
+        boxes.shown.size() - boxesBefore - (flow.name == "usb speed" ? 1 : 0);
     const bool connected = Connected();
     if (fault.mustFail) {
       EXPECT_FALSE(connected) << where;
       EXPECT_LE(warnings, 1u) << where;
-      const bool linkLost = fault.fault.kind == FaultKind::Unplug || fault.fault.kind == FaultKind::DropOff;
+      const bool linkLost =
+          fault.fault.kind == FaultKind::Unplug || fault.fault.kind == FaultKind::DropOff;
       if (!linkLost) {
         EXPECT_EQ(warnings, 1u) << where;
       }
       if (warnings == 1) {
-        EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Cannot communicate with Tarvik.")) << where;
+        EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Cannot communicate with Tarvik."))
+            << where;
       }
     } else {
       EXPECT_EQ(warnings, 0u) << where;
@@ -129,7 +133,8 @@ class FaultMatrix : public testing::ConfiguratorOnStandIn {
       testing::PumpUntil([] { return false; }, fault.fault.delayMs + kWaitCapMs);
     if (!device.IsPlugged()) {
       // A device that dropped off or restarted comes back by itself.
-      if (fault.fault.kind != FaultKind::Unplug) testing::PumpUntil([&] { return device.IsPlugged(); }, 1000);
+      if (fault.fault.kind != FaultKind::Unplug)
+        testing::PumpUntil([&] { return device.IsPlugged(); }, 1000);
       device.Plug();
     }
     // A reply the fault delayed may still arrive and spoil the first try,
@@ -143,8 +148,8 @@ Flow Connecting() {
   return {"connect", [](auto&) {}, [](auto& f) { f.Connect(); }};
 }
 
-Flow OnPage(std::string name, std::function<void(testing::ConfiguratorOnStandIn&)> act, uint8_t modes = 0x03,
-            const char* firmware = "2.10") {
+Flow OnPage(std::string name, std::function<void(testing::ConfiguratorOnStandIn&)> act,
+            uint8_t modes = 0x03, const char* firmware = "2.10") {
   return {std::move(name),
           [modes, firmware](auto& f) {
             f.device.SetSetting(0, 0x0116, 0, 0, {modes});
@@ -157,21 +162,30 @@ Flow OnPage(std::string name, std::function<void(testing::ConfiguratorOnStandIn&
 TEST_F(FaultMatrix, ConnectingAndLoadingTheSettings) { RunMatrix(Connecting()); }
 
 TEST_F(FaultMatrix, EveryPageHandler) {
-  RunMatrix(OnPage("gain", [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(0).gain, 6); }));
-  RunMatrix(OnPage("signal level", [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(1).level, 0); }));
-  RunMatrix(OnPage("eq", [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(0).eq, 1); }));
-  RunMatrix(OnPage("pa output", [](auto& f) { Choose(f.window->AudioInPage().PaOutputList(), 0); }));
-  RunMatrix(OnPage("output volume", [](auto& f) { Choose(f.window->AudioOutPage().VolumeList(), 8); }));
-  RunMatrix(OnPage("mute sync", [](auto& f) { Choose(f.window->UsbPage().MuteSyncList(), 1); }, 0x00, "3.00"));
+  RunMatrix(
+      OnPage("gain", [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(0).gain, 6); }));
+  RunMatrix(OnPage("signal level",
+                   [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(1).level, 0); }));
+  RunMatrix(
+      OnPage("eq", [](auto& f) { Choose(f.window->AudioInPage().ChannelControls(0).eq, 1); }));
+  RunMatrix(
+      OnPage("pa output", [](auto& f) { Choose(f.window->AudioInPage().PaOutputList(), 0); }));
+  RunMatrix(
+      OnPage("output volume", [](auto& f) { Choose(f.window->AudioOutPage().VolumeList(), 8); }));
+  RunMatrix(OnPage(
+      "mute sync", [](auto& f) { Choose(f.window->UsbPage().MuteSyncList(), 1); }, 0x00, "3.00"));
 }
 
 // One channel switched each way from every starting pair of modes.
 Flow ModeChange(uint8_t start) {
   const int channel = start & 1 ? 1 : 0;
   const int to = ((start >> channel) & 1) ? 0 : 1;
-  return OnPage("modes from " + std::to_string(start),
-                [channel, to](auto& f) { FaultMatrix::Choose(f.window->AudioInPage().ChannelControls(channel).mode, to); },
-                start);
+  return OnPage(
+      "modes from " + std::to_string(start),
+      [channel, to](auto& f) {
+        FaultMatrix::Choose(f.window->AudioInPage().ChannelControls(channel).mode, to);
+      },
+      start);
 }
 
 TEST_F(FaultMatrix, InputModesFromBothConference) { RunMatrix(ModeChange(0)); }

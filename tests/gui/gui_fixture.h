@@ -65,8 +65,8 @@ class ConfiguratorOnStandIn : public ::testing::Test {
   // `replyWaitCapMs` > 0 shortens every reply wait, for runs through faults.
   void MakeWindow(uint32_t lcid, int replyWaitCapMs = 0) {
     CloseWindow();
-    app = std::make_unique<CTarvik_ConfiguratorApp>(sim::DefaultSimBackend(),
-                                                    AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs});
+    app = std::make_unique<CTarvik_ConfiguratorApp>(
+        sim::DefaultSimBackend(), AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs});
     app->PrepareInstance();
     window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
     // The test drives the monitor's ticks itself: the queued start is dropped.

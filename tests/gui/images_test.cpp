@@ -32,7 +32,8 @@ TEST(Images, PremultipliesWithTheRoundingThePicturesWereMadeFor) {
                         {100, 1, 0},     {200, 1, 1}, {77, 255, 77}};
   QImage straight(static_cast<int>(std::size(cases)), 1, QImage::Format_ARGB32);
   for (int i = 0; i < straight.width(); ++i)
-    straight.setPixel(i, 0, qRgba(cases[i].colour, cases[i].colour, cases[i].colour, cases[i].alpha));
+    straight.setPixel(i, 0,
+                      qRgba(cases[i].colour, cases[i].colour, cases[i].colour, cases[i].alpha));
   CxImage image;
   ASSERT_TRUE(image.LoadPngData(Png(straight)));
   EXPECT_EQ(image.BitsPerPixel(), 32);
@@ -112,7 +113,8 @@ PngHeader ReadHeader(const QString& path) {
   const QByteArray bytes = file.read(26);
   if (bytes.size() < 26 || !bytes.startsWith("\x89PNG")) return header;
   auto u32 = [&](int at) {
-    return (uchar(bytes[at]) << 24) | (uchar(bytes[at + 1]) << 16) | (uchar(bytes[at + 2]) << 8) | uchar(bytes[at + 3]);
+    return (uchar(bytes[at]) << 24) | (uchar(bytes[at + 1]) << 16) | (uchar(bytes[at + 2]) << 8) |
+           uchar(bytes[at + 3]);
   };
   header.width = u32(16);
   header.height = u32(20);

@@ -130,10 +130,13 @@ TEST_F(MainWindow, AboutEntryIsOnTheContextMenuAndOnF1InTheUsersLanguage) {
   MakeWindow(0x0411);
   window->show();
   WithPopup([&] { QTest::keyClick(window.get(), Qt::Key_F1); },
-            [](QWidget* about) { EXPECT_EQ(about->windowTitle(), QStringLiteral("Tarvik Configuratorについて")); });
+            [](QWidget* about) {
+              EXPECT_EQ(about->windowTitle(), QStringLiteral("Tarvik Configuratorについて"));
+            });
   WithPopup(
       [&] {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 200), window->mapToGlobal(QPoint(300, 200)));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(300, 200),
+                                window->mapToGlobal(QPoint(300, 200)));
         QApplication::sendEvent(window.get(), &event);
       },
       [](QWidget* menu) {

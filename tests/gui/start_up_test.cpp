@@ -74,16 +74,21 @@ TEST(StartUpVersionText, ParsesBothFormsAndRejectsTheRest) {
   EXPECT_EQ(ParseFirmwareVersion("2.08"), 0x02000800u);
   EXPECT_EQ(ParseFirmwareVersion("200A"), 0x02000041u);
   EXPECT_EQ(ParseFirmwareVersion("200a"), 0x02000061u);
-  for (const char* bad : {"2.0a", "2..0", "A.00", "2000", "20A0", "2.000", "2.0", "", "2\xB7" "00", "2.0\xB9"})
+  for (const char* bad : {"2.0a", "2..0", "A.00", "2000", "20A0", "2.000", "2.0", "",
+                          "2\xB7"
+                          "00",
+                          "2.0\xB9"})
     EXPECT_EQ(ParseFirmwareVersion(bad), 0u) << bad;
   EXPECT_EQ(ParseFirmwareVersion(nullptr), 0u);
 }
 
 TEST(StartUpVersionText, AcceptsFirmwareFromTwoPointZeroZero) {
-  for (const char* ok : {"2.00", "2.10", "200A", "9.99"}) EXPECT_TRUE(FirmwareAccepted(ok, false)) << ok;
+  for (const char* ok : {"2.00", "2.10", "200A", "9.99"})
+    EXPECT_TRUE(FirmwareAccepted(ok, false)) << ok;
   for (const char* refused : {"1.99", "200a", "199Z", "2.0a", "2-00", "20", "", "2.000", "1.90"})
     EXPECT_FALSE(FirmwareAccepted(refused, false)) << refused;
-  for (const char* any : {"1.99", "200a", "", "2.000", "xx"}) EXPECT_TRUE(FirmwareAccepted(any, true)) << any;
+  for (const char* any : {"1.99", "200a", "", "2.000", "xx"})
+    EXPECT_TRUE(FirmwareAccepted(any, true)) << any;
   EXPECT_FALSE(FirmwareAccepted(nullptr, false));
 }
 
@@ -198,7 +203,8 @@ TEST_F(SingleInstance, PlacesOfOtherUsersArePassedOverAndTheLockStillHolds) {
   ASSERT_EQ(first.Acquire(found), SingleInstanceLock::Result::kAcquired);
   EXPECT_EQ(second.Acquire(FindLockDirectory(places)), SingleInstanceLock::Result::kAlreadyHeld);
   RecordingBoxes boxes;
-  CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(), AppEnvironment{0x0409, FindLockDirectory(places), &boxes});
+  CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(),
+                              AppEnvironment{0x0409, FindLockDirectory(places), &boxes});
   EXPECT_FALSE(app.InitInstance());
   EXPECT_EQ(app.ExitCode(), 2);
   EXPECT_EQ(boxes.shown.size(), 1u);
@@ -214,7 +220,8 @@ TEST_F(SingleInstance, SecondCopyShowsTheBoxAndEndsWithCodeTwo) {
   ASSERT_EQ(first.Acquire(directory), SingleInstanceLock::Result::kAcquired);
   RecordingBoxes boxes;
   {
-    CTarvik_ConfiguratorApp second(sim::DefaultSimBackend(), AppEnvironment{0x0411, directory, &boxes});
+    CTarvik_ConfiguratorApp second(sim::DefaultSimBackend(),
+                                   AppEnvironment{0x0411, directory, &boxes});
     EXPECT_FALSE(second.InitInstance());
     EXPECT_EQ(second.ExitCode(), 2);
     EXPECT_EQ(second.MainWindow(), nullptr);
@@ -227,7 +234,8 @@ TEST_F(SingleInstance, SecondCopyShowsTheBoxAndEndsWithCodeTwo) {
 
   // Once the first copy has ended, a new one starts its window.
   first.Release();
-  CTarvik_ConfiguratorApp third(sim::DefaultSimBackend(), AppEnvironment{0x0409, directory, &boxes});
+  CTarvik_ConfiguratorApp third(sim::DefaultSimBackend(),
+                                AppEnvironment{0x0409, directory, &boxes});
   bool windowShown = false;
   QTimer::singleShot(0, [&] {
     windowShown = third.MainWindow() != nullptr && third.MainWindow()->isVisible();

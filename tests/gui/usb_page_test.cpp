@@ -13,8 +13,8 @@ namespace tarvik {
 namespace {
 
 using sim::Fault;
-using testing::Step;
 using sim::FaultKind;
+using testing::Step;
 
 constexpr uint16_t kSpeed = 0x001A, kMuteSync = 0x001D;
 constexpr int kGetUsbSpeed = 42, kGetMicMuteSync = 48;
@@ -119,8 +119,10 @@ TEST_F(UsbPage, CancelRestoresTheButtonsExactly) {
   device.ClearRequests();
   Click(Page().FullSpeedButton());
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text,
-            QStringLiteral("Tarvik will restart if you change this setting.\nAre you sure you want to continue?"));
+  EXPECT_EQ(
+      boxes.shown[0].text,
+      QStringLiteral(
+          "Tarvik will restart if you change this setting.\nAre you sure you want to continue?"));
   EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kWarning);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOkCancelDefaultCancel);
   EXPECT_EQ(Page().HiSpeedButton().checked, 0);
@@ -180,7 +182,8 @@ TEST_F(UsbPage, LinkIsFittedToItsTextAndOpensTheManual) {
   const CxStaticHyperLink& link = Page().HelpLink();
   EXPECT_EQ(link.geometry().right(), 424);
   EXPECT_EQ(link.geometry().bottom(), 128);
-  const QSize text = QFontMetrics(link.Font()).size(Qt::TextSingleLine, QStringLiteral("ONLINE HELP"));
+  const QSize text =
+      QFontMetrics(link.Font()).size(Qt::TextSingleLine, QStringLiteral("ONLINE HELP"));
   EXPECT_EQ(link.width(), text.width() + 4);
   EXPECT_EQ(link.height(), text.height());
   EXPECT_EQ(link.address, QString::fromLatin1(kOnlineManualAddress));

@@ -16,9 +16,9 @@ struct Context {
 
   std::ostream& out;
   std::ostream& err;
-  std::istream& in;                // answers to confirmation questions
-  bool terminal = false;           // the error stream is a terminal: progress bars
-  std::string lockDirectory;       // the per-session lock shared with the configurator
+  std::istream& in;           // answers to confirmation questions
+  bool terminal = false;      // the error stream is a terminal: progress bars
+  std::string lockDirectory;  // the per-session lock shared with the configurator
   HidBackend* systemBackend = nullptr;
 
   bool json = false;

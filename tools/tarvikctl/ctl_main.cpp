@@ -27,23 +27,30 @@ bool Confirm(Context& context, const std::string& question) {
 namespace {
 
 int RunCommand(const std::vector<std::string>& args, Context& context) {
-  CLI::App app{"Reads and changes the settings of an attached Tarvik, runs any of its operations, and updates its firmware.",
-               "tarvikctl"};
+  CLI::App app{
+      "Reads and changes the settings of an attached Tarvik, runs any of its operations, and "
+      "updates its firmware.",
+      "tarvikctl"};
   app.require_subcommand(1, 1);
   // The global options may come before or after the subcommand.
   app.fallthrough();
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
-  app.add_flag("--trace", context.trace, "write every report sent and received, in hex, to standard error");
-  app.add_flag("--simulate", context.simulate, "use the built-in stand-in device instead of hardware");
+  app.add_flag("--trace", context.trace,
+               "write every report sent and received, in hex, to standard error");
+  app.add_flag("--simulate", context.simulate,
+               "use the built-in stand-in device instead of hardware");
   app.add_flag("-y,--yes", context.yes, "do not ask before a restart or a firmware transfer");
-  app.add_flag("--force", context.force,
-               "talk to the Tarvik even when the lock that keeps other programs away cannot be taken");
+  app.add_flag(
+      "--force", context.force,
+      "talk to the Tarvik even when the lock that keeps other programs away cannot be taken");
 
-  app.add_subcommand("list", "list the attached Tarvik interfaces and whether this user may open them");
+  app.add_subcommand("list",
+                     "list the attached Tarvik interfaces and whether this user may open them");
   app.add_subcommand("show", "show every setting the configurator shows");
 
   std::string name, value;
-  CLI::App* set = app.add_subcommand("set", "change one setting as the configurator does")->footer(SettingNamesHelp());
+  CLI::App* set = app.add_subcommand("set", "change one setting as the configurator does")
+                      ->footer(SettingNamesHelp());
   set->add_option("NAME", name, "setting name")->required();
   set->add_option("VALUE", value, "new value")->required();
 
@@ -53,9 +60,11 @@ int RunCommand(const std::vector<std::string>& args, Context& context) {
   opCommand->add_flag("--list", listOps, "list every operation with its fields");
   opCommand->add_option("OPERATION", op.operation, "operation name or number 0 to 166");
   opCommand->add_option("FIELDS", op.fields, "FIELD=VALUE for each input field");
-  opCommand->add_option("--selector", op.selector, "the record's selector (0 working settings, 1 second set)");
+  opCommand->add_option("--selector", op.selector,
+                        "the record's selector (0 working settings, 1 second set)");
   opCommand->add_option("--in", op.inFile, "file the operation's buffer or message is read from");
-  opCommand->add_option("--out", op.outFile, "file the operation's buffer or message is written to");
+  opCommand->add_option("--out", op.outFile,
+                        "file the operation's buffer or message is written to");
 
   std::string image;
   std::vector<std::string> targets;
@@ -106,7 +115,8 @@ int Run(const std::vector<std::string>& args, Context& context) {
   }
   // A script must not take an empty or cut-off result for a success.
   context.out.flush();
-  if (!context.out && code == kExitOk) return Fail(context, kExitOutput, "cannot write to standard output");
+  if (!context.out && code == kExitOk)
+    return Fail(context, kExitOutput, "cannot write to standard output");
   return code;
 }
 

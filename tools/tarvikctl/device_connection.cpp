@@ -19,7 +19,8 @@ const char* const kUdevRuleFix =
     "then unplug the Tarvik and plug it in again.";
 
 const char* const kLockUnavailable =
-    "cannot take the lock that keeps the Tarvik Configurator and other tarvikctl runs away from the "
+    "cannot take the lock that keeps the Tarvik Configurator and other tarvikctl runs away from "
+    "the "
     "Tarvik (no private directory for it was found), so another program may be using it; "
     "give --force to go on anyway";
 
@@ -33,7 +34,8 @@ int DeviceConnection::Open() {
   const SingleInstanceLock::Result locked = lock_.Acquire(context_.lockDirectory);
   if (locked == SingleInstanceLock::Result::kAlreadyHeld)
     return Fail(context_, kExitBusy,
-                "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it and try again");
+                "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it "
+                "and try again");
   if (locked == SingleInstanceLock::Result::kUnavailable && !context_.force)
     return Fail(context_, kExitBusy, kLockUnavailable);
   if (context_.simulate) {
@@ -64,7 +66,8 @@ int DeviceConnection::Explain(Presence probe) {
     return Fail(context_, kExitPermission,
                 std::string("a Tarvik is attached but this user may not open it; ") + kUdevRuleFix);
   if (probe == Presence::kRestarting)
-    return Fail(context_, kExitNotFound, "the Tarvik is restarting (product ID 0x4022); try again in a moment");
+    return Fail(context_, kExitNotFound,
+                "the Tarvik is restarting (product ID 0x4022); try again in a moment");
   return Fail(context_, kExitNotFound, "no Tarvik attached");
 }
 

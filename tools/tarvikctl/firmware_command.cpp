@@ -34,7 +34,8 @@ void ShowProgress(int percent, int) {
   if (context->terminal) {
     const int filled = percent / 5;
     context->err << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-                 << std::string(static_cast<std::size_t>(20 - filled), ' ') << "] " << percent << "%" << std::flush;
+                 << std::string(static_cast<std::size_t>(20 - filled), ' ') << "] " << percent
+                 << "%" << std::flush;
     if (percent >= 100) context->err << '\n';
   } else {
     context->err << percent << "%\n" << std::flush;
@@ -51,9 +52,10 @@ void Describe(Context& context, const nlohmann::json& about) {
 
 // What a stopped transfer leaves behind, and how to finish the job.
 int Interrupted(Context& context, int signal) {
-  return Fail(context, signal == SIGINT ? kExitInterrupted : kExitTerminated,
-              "stopped on request after a whole block; the Tarvik may now hold an incomplete firmware. "
-              "Keep it plugged in and run the same command again to program it completely.");
+  return Fail(
+      context, signal == SIGINT ? kExitInterrupted : kExitTerminated,
+      "stopped on request after a whole block; the Tarvik may now hold an incomplete firmware. "
+      "Keep it plugged in and run the same command again to program it completely.");
 }
 
 int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::json about) {
@@ -84,7 +86,8 @@ int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::jso
 
 }  // namespace
 
-int UpdateFirmwarePackage(Context& context, const std::string& path, const std::vector<std::string>& targets) {
+int UpdateFirmwarePackage(Context& context, const std::string& path,
+                          const std::vector<std::string>& targets) {
   if (targets.empty() || targets.size() > kMaxTargets)
     return Fail(context, kExitUsage, "give 1 to 8 targets with --target");
   uint8_t targetBytes[kMaxTargets] = {};
@@ -94,22 +97,21 @@ int UpdateFirmwarePackage(Context& context, const std::string& path, const std::
     targetBytes[i] = static_cast<uint8_t>(*t);
   }
   std::vector<uint8_t> file;
-  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a firmware package", &file)) return code;
+  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a firmware package", &file))
+    return code;
   CFirmFile check;
   if (check.LoadFirmwareImage(file.data(), file.size()) != 0)
     return Fail(context, kExitNoInput, path + " is not a firmware package");
   uint32_t payload = 0;
   uint16_t crc = 0;
   check.GetImage(&payload, &crc);
-  nlohmann::json about = {{"schemaVersion", 1},
-                          {"file", path},
-                          {"type", "firmware package"},
-                          {"version", Hex(check.ImageVersion(), 4)},
-                          {"payloadBytes", payload},
-                          {"crc", HexNumber(crc, 4)},
+  nlohmann::json about = {{"schemaVersion", 1},         {"file", path},
+                          {"type", "firmware package"}, {"version", Hex(check.ImageVersion(), 4)},
+                          {"payloadBytes", payload},    {"crc", HexNumber(crc, 4)},
                           {"targets", targets}};
   Describe(context, about);
-  if (!Confirm(context, "Program this package into the Tarvik?")) return Fail(context, kExitFailed, "not programmed");
+  if (!Confirm(context, "Program this package into the Tarvik?"))
+    return Fail(context, kExitFailed, "not programmed");
 
   using F = fields::UpdateFirmware;
   CommandParams params;
@@ -123,10 +125,12 @@ int UpdateFirmwarePackage(Context& context, const std::string& path, const std::
 
 int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
   std::vector<uint8_t> file;
-  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a section image", &file)) return code;
+  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a section image", &file))
+    return code;
   CFirmFile check;
   const int loaded = check.LoadSectionImage(file.data(), file.size());
-  if (loaded == CFirmFile::kSealBroken) return Fail(context, kExitNoInput, path + ": its seal does not match its contents");
+  if (loaded == CFirmFile::kSealBroken)
+    return Fail(context, kExitNoInput, path + ": its seal does not match its contents");
   if (loaded != 0) return Fail(context, kExitNoInput, path + " is not a section image");
   uint32_t size = 0;
   uint16_t crc = 0;
@@ -138,7 +142,8 @@ int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
                           {"bytes", size},
                           {"crc", HexNumber(crc, 4)}};
   Describe(context, about);
-  if (!Confirm(context, "Write this section image into the Tarvik?")) return Fail(context, kExitFailed, "not written");
+  if (!Confirm(context, "Write this section image into the Tarvik?"))
+    return Fail(context, kExitFailed, "not written");
 
   using F = fields::UpdateFirmwareSection;
   CommandParams params;

@@ -9,7 +9,8 @@
 
 namespace tarvik::ctl {
 
-int UpdateFirmwarePackage(Context& context, const std::string& path, const std::vector<std::string>& targets);
+int UpdateFirmwarePackage(Context& context, const std::string& path,
+                          const std::vector<std::string>& targets);
 int UpdateFirmwareSectionImage(Context& context, const std::string& path);
 
 }  // namespace tarvik::ctl

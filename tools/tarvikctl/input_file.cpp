@@ -8,10 +8,11 @@
 
 namespace tarvik::ctl {
 
-int ReadInputFile(Context& context, const std::string& path, std::size_t limit, const std::string& what,
-                  std::vector<uint8_t>* bytes) {
+int ReadInputFile(Context& context, const std::string& path, std::size_t limit,
+                  const std::string& what, std::vector<uint8_t>* bytes) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return Fail(context, kExitNoInput, path + " is a directory");
+  if (std::filesystem::is_directory(path, error))
+    return Fail(context, kExitNoInput, path + " is a directory");
   std::ifstream in(path, std::ios::binary);
   if (!in) return Fail(context, kExitNoInput, "cannot read " + path);
   bytes->clear();
@@ -29,12 +30,14 @@ int ReadInputFile(Context& context, const std::string& path, std::size_t limit, 
   if (bytes->size() > limit) {
     bytes->clear();
     return Fail(context, kExitNoInput,
-                path + " is larger than " + std::to_string(limit) + " bytes, the most " + what + " can hold");
+                path + " is larger than " + std::to_string(limit) + " bytes, the most " + what +
+                    " can hold");
   }
   return kExitOk;
 }
 
-int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes, std::size_t size) {
+int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes,
+                    std::size_t size) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   if (!file) return Fail(context, kExitCannotWrite, "cannot create " + path);
   file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));

@@ -15,11 +15,12 @@ namespace tarvik::ctl {
 // Reads all of `path` into `bytes` when it holds at most `limit` bytes.
 // Otherwise explains on the error stream (naming `what` the file is for and
 // the limit) and returns kExitNoInput.
-int ReadInputFile(Context& context, const std::string& path, std::size_t limit, const std::string& what,
-                  std::vector<uint8_t>* bytes);
+int ReadInputFile(Context& context, const std::string& path, std::size_t limit,
+                  const std::string& what, std::vector<uint8_t>* bytes);
 
 // Writes `bytes` to `path`, checking every write and the close; kExitOk or
 // kExitCannotWrite, explained.
-int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes, std::size_t size);
+int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes,
+                    std::size_t size);
 
 }  // namespace tarvik::ctl

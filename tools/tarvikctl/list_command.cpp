@@ -17,7 +17,8 @@ namespace tarvik::ctl {
 
 int ListDevices(Context& context) {
   std::unique_ptr<sim::SimDevice> standIn;
-  HidBackend* backend = context.systemBackend != nullptr ? context.systemBackend : &SystemHidBackend();
+  HidBackend* backend =
+      context.systemBackend != nullptr ? context.systemBackend : &SystemHidBackend();
   if (context.simulate) {
     standIn = std::make_unique<sim::SimDevice>();
     backend = &sim::DefaultSimBackend();
@@ -47,9 +48,11 @@ int ListDevices(Context& context) {
   if (alone) {
     CHidDevCommApp session(*backend);
     char firmware[5] = {};
-    if (ProbeDevice(*backend) == Presence::kPresent && session.Open() && ReadFirmwareVersion(session, firmware)) {
+    if (ProbeDevice(*backend) == Presence::kPresent && session.Open() &&
+        ReadFirmwareVersion(session, firmware)) {
       for (nlohmann::json& device : devices)
-        if (device["productId"] == HexNumber(static_cast<unsigned>(session.productId), 4) && device["accessible"])
+        if (device["productId"] == HexNumber(static_cast<unsigned>(session.productId), 4) &&
+            device["accessible"])
           device["firmware"] = firmware;
     }
   }
@@ -60,13 +63,15 @@ int ListDevices(Context& context) {
     context.out << "no Tarvik attached\n";
   } else {
     for (const nlohmann::json& d : devices) {
-      context.out << d["interface"].get<std::string>() << "  Tarvik " << d["productId"].get<std::string>() << "  "
+      context.out << d["interface"].get<std::string>() << "  Tarvik "
+                  << d["productId"].get<std::string>() << "  "
                   << (d["accessible"].get<bool>() ? "accessible" : "NOT accessible to this user");
       if (d["firmware"].is_string()) context.out << "  firmware " << ValueText(d["firmware"]);
       context.out << '\n';
     }
   }
-  if (anyUnopenable) context.err << "tarvikctl: to let this user open the Tarvik, " << kUdevRuleFix << '\n';
+  if (anyUnopenable)
+    context.err << "tarvikctl: to let this user open the Tarvik, " << kUdevRuleFix << '\n';
   if (devices.empty()) return kExitNotFound;
   return anyUnopenable ? kExitPermission : kExitOk;
 }

@@ -23,24 +23,36 @@ using nlohmann::json;
 
 const char* TypeName(const FieldSpec& f) {
   switch (f.type) {
-    case FieldType::U8: return "u8";
-    case FieldType::U16: return "u16";
-    case FieldType::I16: return "i16";
-    case FieldType::U32: return "u32";
-    case FieldType::F32: return "f32";
-    case FieldType::Bytes: return "bytes";
-    case FieldType::Text: return "text";
-    case FieldType::Pointer: return "buffer";
+    case FieldType::U8:
+      return "u8";
+    case FieldType::U16:
+      return "u16";
+    case FieldType::I16:
+      return "i16";
+    case FieldType::U32:
+      return "u32";
+    case FieldType::F32:
+      return "f32";
+    case FieldType::Bytes:
+      return "bytes";
+    case FieldType::Text:
+      return "text";
+    case FieldType::Pointer:
+      return "buffer";
   }
   return "?";
 }
 
 const char* DirectionName(FieldDirection d) {
   switch (d) {
-    case FieldDirection::In: return "in";
-    case FieldDirection::Out: return "out";
-    case FieldDirection::InOut: return "in/out";
-    case FieldDirection::Untouched: return "unused";
+    case FieldDirection::In:
+      return "in";
+    case FieldDirection::Out:
+      return "out";
+    case FieldDirection::InOut:
+      return "in/out";
+    case FieldDirection::Untouched:
+      return "unused";
   }
   return "?";
 }
@@ -52,7 +64,8 @@ const OperationRow* Lookup(const std::string& text) {
 }
 
 bool IsFirmwareTransfer(const OperationRow& row) {
-  return row.fields.data() == shapes::kUpdateFirmware || row.fields.data() == shapes::kUpdateFirmwareSection;
+  return row.fields.data() == shapes::kUpdateFirmware ||
+         row.fields.data() == shapes::kUpdateFirmwareSection;
 }
 
 int FieldIndex(const OperationRow& row, std::string_view name) {
@@ -63,7 +76,8 @@ int FieldIndex(const OperationRow& row, std::string_view name) {
 
 // Stores `text` into field `index` of `params`; an error message when it
 // does not fit the field.
-std::string StoreField(const OperationRow& row, int index, const std::string& text, CommandParams& params) {
+std::string StoreField(const OperationRow& row, int index, const std::string& text,
+                       CommandParams& params) {
   const FieldSpec& f = row.fields[index];
   uint8_t* at = params.data + FieldOffset(row.fields, static_cast<std::size_t>(index));
   auto putLe = [&](unsigned long long v, int bytes) {
@@ -75,9 +89,14 @@ std::string StoreField(const OperationRow& row, int index, const std::string& te
     case FieldType::I16:
     case FieldType::U32: {
       const bool i16 = f.type == FieldType::I16;
-      const long long high = f.type == FieldType::U8 ? 0xFF : f.type == FieldType::U16 ? 0xFFFF : i16 ? 0x7FFF : 0xFFFFFFFFll;
+      const long long high = f.type == FieldType::U8    ? 0xFF
+                             : f.type == FieldType::U16 ? 0xFFFF
+                             : i16                      ? 0x7FFF
+                                                        : 0xFFFFFFFFll;
       const std::optional<long long> v = ParseInteger(text, i16 ? -0x8000 : 0, high);
-      if (!v || f.count != 1) return "must be a number from " + std::to_string(i16 ? -0x8000 : 0) + " to " + std::to_string(high);
+      if (!v || f.count != 1)
+        return "must be a number from " + std::to_string(i16 ? -0x8000 : 0) + " to " +
+               std::to_string(high);
       putLe(static_cast<unsigned long long>(*v), static_cast<int>(WireSize(f)));
       return {};
     }
@@ -85,8 +104,10 @@ std::string StoreField(const OperationRow& row, int index, const std::string& te
       std::size_t start = 0;
       for (int i = 0; i < f.count; ++i) {
         const std::size_t comma = text.find(',', start);
-        if ((comma == std::string::npos) != (i == f.count - 1)) return "must be " + std::to_string(f.count) + " numbers separated by commas";
-        const std::optional<float> v = ParseFloat(std::string_view(text).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if ((comma == std::string::npos) != (i == f.count - 1))
+          return "must be " + std::to_string(f.count) + " numbers separated by commas";
+        const std::optional<float> v = ParseFloat(std::string_view(text).substr(
+            start, comma == std::string::npos ? std::string::npos : comma - start));
         if (!v) return "must be " + std::to_string(f.count) + " numbers separated by commas";
         std::memcpy(at + 4 * i, &*v, 4);
         start = comma + 1;
@@ -101,11 +122,13 @@ std::string StoreField(const OperationRow& row, int index, const std::string& te
       return {};
     }
     case FieldType::Text:
-      if (text.size() > f.count) return "must be at most " + std::to_string(f.count) + " characters";
+      if (text.size() > f.count)
+        return "must be at most " + std::to_string(f.count) + " characters";
       std::memset(at, 0, f.count + 1u);
       std::memcpy(at, text.data(), text.size());
       return {};
-    case FieldType::Pointer: return "is a buffer: give it with --in FILE";
+    case FieldType::Pointer:
+      return "is a buffer: give it with --in FILE";
   }
   return "cannot be set";
 }
@@ -119,10 +142,14 @@ json FieldValue(const OperationRow& row, std::size_t index, const CommandParams&
     return v;
   };
   switch (f.type) {
-    case FieldType::U8: return le(1);
-    case FieldType::U16: return le(2);
-    case FieldType::I16: return static_cast<int16_t>(le(2));
-    case FieldType::U32: return le(4);
+    case FieldType::U8:
+      return le(1);
+    case FieldType::U16:
+      return le(2);
+    case FieldType::I16:
+      return static_cast<int16_t>(le(2));
+    case FieldType::U32:
+      return le(4);
     case FieldType::F32: {
       json values = json::array();
       for (int i = 0; i < f.count; ++i) {
@@ -132,9 +159,13 @@ json FieldValue(const OperationRow& row, std::size_t index, const CommandParams&
       }
       return values;
     }
-    case FieldType::Bytes: return Hex(at, f.count);
-    case FieldType::Text: return std::string(reinterpret_cast<const char*>(at), strnlen(reinterpret_cast<const char*>(at), f.count));
-    case FieldType::Pointer: return nullptr;
+    case FieldType::Bytes:
+      return Hex(at, f.count);
+    case FieldType::Text:
+      return std::string(reinterpret_cast<const char*>(at),
+                         strnlen(reinterpret_cast<const char*>(at), f.count));
+    case FieldType::Pointer:
+      return nullptr;
   }
   return nullptr;
 }
@@ -144,7 +175,9 @@ std::size_t BufferLength(const OperationRow& row, int pointer, const CommandPara
   if (row.fields[pointer].count > 0) return row.fields[pointer].count;
   for (const char* sizeField : {"count", "size"}) {
     const int i = FieldIndex(row, sizeField);
-    if (i >= 0) return static_cast<std::size_t>(FieldValue(row, static_cast<std::size_t>(i), params).get<unsigned long long>());
+    if (i >= 0)
+      return static_cast<std::size_t>(
+          FieldValue(row, static_cast<std::size_t>(i), params).get<unsigned long long>());
   }
   return 0;
 }
@@ -173,9 +206,14 @@ int ListOps(Context& context) {
     if (row.id < 0) continue;
     json fields = json::array();
     for (std::size_t i = 0; i < row.fields.size(); ++i)
-      fields.push_back({{"name", row.fields[i].name}, {"type", TypeName(row.fields[i])},
-                        {"count", row.fields[i].count}, {"direction", DirectionName(DirectionOf(row, i))}});
-    list.push_back({{"number", row.id}, {"name", row.name}, {"command", HexNumber(row.command, 4)}, {"fields", fields}});
+      fields.push_back({{"name", row.fields[i].name},
+                        {"type", TypeName(row.fields[i])},
+                        {"count", row.fields[i].count},
+                        {"direction", DirectionName(DirectionOf(row, i))}});
+    list.push_back({{"number", row.id},
+                    {"name", row.name},
+                    {"command", HexNumber(row.command, 4)},
+                    {"fields", fields}});
   }
   if (context.json) {
     context.out << JsonText(json{{"schemaVersion", 1}, {"operations", list}});
@@ -184,8 +222,8 @@ int ListOps(Context& context) {
   for (const json& op : list) {
     context.out << op["number"].get<int>() << "\t" << op["name"].get<std::string>();
     for (const json& f : op["fields"])
-      context.out << " " << f["name"].get<std::string>() << ":" << f["type"].get<std::string>() << "("
-                  << f["direction"].get<std::string>() << ")";
+      context.out << " " << f["name"].get<std::string>() << ":" << f["type"].get<std::string>()
+                  << "(" << f["direction"].get<std::string>() << ")";
     context.out << '\n';
   }
   return kExitOk;
@@ -193,23 +231,30 @@ int ListOps(Context& context) {
 
 int RunOp(Context& context, const OpRequest& request) {
   const OperationRow* row = Lookup(request.operation);
-  if (row == nullptr) return Fail(context, kExitUsage, "no operation '" + request.operation + "'; see tarvikctl op --list");
-  if (IsFirmwareTransfer(*row)) return Fail(context, kExitUsage, std::string(row->name) + ": use tarvikctl firmware");
-  if (request.selector < 0 || request.selector > 0xFF) return Fail(context, kExitUsage, "--selector must be 0 to 255");
+  if (row == nullptr)
+    return Fail(context, kExitUsage,
+                "no operation '" + request.operation + "'; see tarvikctl op --list");
+  if (IsFirmwareTransfer(*row))
+    return Fail(context, kExitUsage, std::string(row->name) + ": use tarvikctl firmware");
+  if (request.selector < 0 || request.selector > 0xFF)
+    return Fail(context, kExitUsage, "--selector must be 0 to 255");
 
   const int pointer = BufferField(*row);
   if (pointer < 0 && !(request.inFile.empty() && request.outFile.empty()))
-    return Fail(context, kExitUsage, std::string(row->name) + " takes no buffer, so neither --in nor --out");
+    return Fail(context, kExitUsage,
+                std::string(row->name) + " takes no buffer, so neither --in nor --out");
 
   CommandParams params;
   params.selector = static_cast<uint32_t>(request.selector);
   std::set<int> given;
   for (const std::string& word : request.fields) {
     const std::size_t equals = word.find('=');
-    if (equals == std::string::npos) return Fail(context, kExitUsage, "'" + word + "' is not FIELD=VALUE");
+    if (equals == std::string::npos)
+      return Fail(context, kExitUsage, "'" + word + "' is not FIELD=VALUE");
     const std::string name = word.substr(0, equals);
     const int index = FieldIndex(*row, name);
-    if (index < 0) return Fail(context, kExitUsage, std::string(row->name) + " has no field '" + name + "'");
+    if (index < 0)
+      return Fail(context, kExitUsage, std::string(row->name) + " has no field '" + name + "'");
     if (DirectionOf(*row, static_cast<std::size_t>(index)) == FieldDirection::Out)
       return Fail(context, kExitUsage, name + " is an output of " + row->name);
     if (!given.insert(index).second) return Fail(context, kExitUsage, name + " is given twice");
@@ -224,20 +269,24 @@ int RunOp(Context& context, const OpRequest& request) {
     const std::string what = std::string(row->name) + "'s " + row->fields[pointer].name;
     if (!request.inFile.empty()) {
       std::vector<uint8_t> bytes;
-      if (const int code = ReadInputFile(context, request.inFile, capacity, what, &bytes)) return code;
+      if (const int code = ReadInputFile(context, request.inFile, capacity, what, &bytes))
+        return code;
       std::memcpy(buffer.data(), bytes.data(), bytes.size());
       for (const char* sizeField : {"count", "size"}) {
         const int i = FieldIndex(*row, sizeField);
         if (i < 0 || given.count(i)) continue;
-        if (const std::string error = StoreField(*row, i, std::to_string(bytes.size()), params); !error.empty())
+        if (const std::string error = StoreField(*row, i, std::to_string(bytes.size()), params);
+            !error.empty())
           return Fail(context, kExitNoInput, request.inFile + ": " + sizeField + " " + error);
       }
     }
     // A count the link could not send is refused here, before the device is reached.
     if (BufferLength(*row, pointer, params) > capacity)
-      return Fail(context, kExitUsage, what + " holds at most " + std::to_string(capacity) + " bytes");
+      return Fail(context, kExitUsage,
+                  what + " holds at most " + std::to_string(capacity) + " bytes");
     uint8_t* address = buffer.data();
-    std::memcpy(params.data + FieldOffset(row->fields, static_cast<std::size_t>(pointer)), &address, sizeof address);
+    std::memcpy(params.data + FieldOffset(row->fields, static_cast<std::size_t>(pointer)), &address,
+                sizeof address);
   }
 
   DeviceConnection connection(context);
@@ -261,13 +310,16 @@ int RunOp(Context& context, const OpRequest& request) {
   if (result == LINK_OK) {
     for (std::size_t i = 0; i < row->fields.size(); ++i) {
       const FieldDirection d = DirectionOf(*row, i);
-      if ((d == FieldDirection::Out || d == FieldDirection::InOut) && row->fields[i].type != FieldType::Pointer)
+      if ((d == FieldDirection::Out || d == FieldDirection::InOut) &&
+          row->fields[i].type != FieldType::Pointer)
         values[row->fields[i].name] = FieldValue(*row, i, params);
     }
     if (pointer >= 0 && !request.outFile.empty()) {
       const std::size_t length = std::min(BufferLength(*row, pointer, params), buffer.size());
-      if (const int code = WriteOutputFile(context, request.outFile, buffer.data(), length)) return code;
-      values[row->fields[pointer].name] = request.outFile + " (" + std::to_string(length) + " bytes)";
+      if (const int code = WriteOutputFile(context, request.outFile, buffer.data(), length))
+        return code;
+      values[row->fields[pointer].name] =
+          request.outFile + " (" + std::to_string(length) + " bytes)";
     }
   }
   out["fields"] = values;

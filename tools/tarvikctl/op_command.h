@@ -10,11 +10,11 @@
 namespace tarvik::ctl {
 
 struct OpRequest {
-  std::string operation;              // name or number
-  std::vector<std::string> fields;    // FIELD=VALUE
+  std::string operation;            // name or number
+  std::vector<std::string> fields;  // FIELD=VALUE
   long long selector = 0;
-  std::string inFile;                 // buffer or message read from here
-  std::string outFile;                // buffer or message written here
+  std::string inFile;   // buffer or message read from here
+  std::string outFile;  // buffer or message written here
 };
 
 int RunOp(Context& context, const OpRequest& request);

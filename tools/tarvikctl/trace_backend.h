@@ -14,7 +14,9 @@ class TraceBackend : public HidBackend {
   TraceBackend(HidBackend& inner, std::ostream& log) : inner_(inner), log_(log) {}
 
   std::vector<std::string> ListInterfaces() override { return inner_.ListInterfaces(); }
-  bool ReadIdentity(const std::string& id, HidIdentity* out) override { return inner_.ReadIdentity(id, out); }
+  bool ReadIdentity(const std::string& id, HidIdentity* out) override {
+    return inner_.ReadIdentity(id, out);
+  }
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override {
     return inner_.ReadReportLengths(id, out);
   }

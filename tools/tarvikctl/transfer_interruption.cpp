@@ -11,7 +11,8 @@ namespace {
 // A signal handler reaches only lock-free atomics.
 std::atomic<DeviceLink*> g_link{nullptr};
 std::atomic<int> g_signal{0};
-static_assert(std::atomic<DeviceLink*>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<DeviceLink*>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free);
 
 void OnSignal(int signal) {
   g_signal.store(signal);

@@ -13,7 +13,11 @@ namespace {
 std::size_t Utf8Length(std::string_view text, uint32_t* codePoint) {
   const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[i]); };
   const uint8_t lead = byte(0);
-  std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+  std::size_t length = lead < 0x80             ? 1
+                       : (lead & 0xE0) == 0xC0 ? 2
+                       : (lead & 0xF0) == 0xE0 ? 3
+                       : (lead & 0xF8) == 0xF0 ? 4
+                                               : 0;
   if (length == 0 || length > text.size()) return 0;
   uint32_t value = length == 1 ? lead : lead & (0x7F >> length);
   for (std::size_t i = 1; i < length; ++i) {
@@ -21,7 +25,8 @@ std::size_t Utf8Length(std::string_view text, uint32_t* codePoint) {
     value = value << 6 | (byte(i) & 0x3F);
   }
   constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return 0;
+  if (value < kSmallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
+    return 0;
   *codePoint = value;
   return length;
 }
@@ -48,10 +53,12 @@ std::optional<long long> ParseInteger(std::string_view text, long long low, long
   }
   if (text.empty()) return std::nullopt;
   unsigned long long magnitude = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   if (magnitude > (1ull << 62)) return std::nullopt;
-  const long long value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+  const long long value =
+      negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
   if (value < low || value > high) return std::nullopt;
   return value;
 }
@@ -103,7 +110,8 @@ std::string Printable(std::string_view text) {
   while (!text.empty()) {
     uint32_t codePoint = 0;
     const std::size_t length = Utf8Length(text, &codePoint);
-    const bool control = codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == '\\';
+    const bool control =
+        codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == '\\';
     if (length == 0 || control) {
       // One byte at a time: what follows a broken sequence may be valid.
       const std::size_t count = length == 0 ? 1 : length;
