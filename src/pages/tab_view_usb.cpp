@@ -93,16 +93,10 @@ void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
   }
 }
 
-bool CTabViewUsb::SpeedButtonsEnabled() const {
-  return muteSync_ != nullptr && hiSpeed_.isEnabled() && fullSpeed_.isEnabled();
-}
-
 void CTabViewUsb::ShowUsbSpeed(int value) {
   hiSpeed_.setChecked(value == 0 ? 1 : 0);
   fullSpeed_.setChecked(value == 1 ? 1 : 0);
 }
-
-bool CTabViewUsb::MuteSyncEnabled() const { return muteSync_ != nullptr && muteSync_->isEnabled(); }
 
 void CTabViewUsb::ShowSettings(const SettingsSnapshot& settings) {
   if (settings.usbSpeed) ShowUsbSpeed(SettingOf(SettingId::kUsbSpeed).index(settings, 0));

@@ -34,10 +34,8 @@ class CTabViewUsb : public PageFrame {
   explicit CTabViewUsb(PageHost& host);
 
   void ShowConnectState(bool connected, uint32_t firmware);
-  bool SpeedButtonsEnabled() const;
   // Checks HI-SPEED for 0, FULL-SPEED for 1, neither for anything else.
   void ShowUsbSpeed(int value);
-  bool MuteSyncEnabled() const;
   // Shows what a load of the device read.
   void ShowSettings(const SettingsSnapshot& settings);
 

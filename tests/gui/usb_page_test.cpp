@@ -56,11 +56,13 @@ TEST_F(UsbPage, FeaturesFollowProductAndFirmware) {
     device.SetSetting(0, kMuteSync, 0, 0, {1, 0});
     ConnectAs(c.productId, c.firmware);
     const std::string name = std::to_string(c.productId) + " " + c.firmware;
-    EXPECT_EQ(Page().SpeedButtonsEnabled(), c.speed) << name;
+    EXPECT_EQ(Page().HiSpeedButton().isEnabled() && Page().FullSpeedButton().isEnabled(), c.speed)
+        << name;
     EXPECT_EQ(SentOperation(kGetUsbSpeed), c.speed) << name;
     EXPECT_EQ(Page().FullSpeedButton().checked, c.speed ? 1 : 0) << name;
     EXPECT_EQ(Page().HiSpeedButton().checked, 0) << name;
-    EXPECT_EQ(Page().MuteSyncEnabled(), c.muteSync) << name;
+    ASSERT_NE(Page().MuteSyncList(), nullptr);
+    EXPECT_EQ(Page().MuteSyncList()->isEnabled(), c.muteSync) << name;
     EXPECT_EQ(!Page().MuteSyncList()->isHidden(), c.muteSync) << name;
     EXPECT_EQ(SentOperation(kGetMicMuteSync), c.muteSync) << name;
     EXPECT_EQ(Page().MuteSyncList()->currentIndex(), c.muteSync ? 1 : -1) << name;

@@ -24,6 +24,11 @@ const char* const kLockUnavailable =
     "Tarvik (no private directory for it was found), so another program may be using it; "
     "give --force to go on anyway";
 
+bool MayTalkToDevice(const Context& context, SingleInstanceLock::Result locked) {
+  return locked == SingleInstanceLock::Result::kAcquired ||
+         (locked == SingleInstanceLock::Result::kUnavailable && context.force);
+}
+
 DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
 
 DeviceConnection::~DeviceConnection() {
@@ -36,8 +41,7 @@ int DeviceConnection::Open() {
     return Fail(context_, kExitBusy,
                 "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it "
                 "and try again");
-  if (locked == SingleInstanceLock::Result::kUnavailable && !context_.force)
-    return Fail(context_, kExitBusy, kLockUnavailable);
+  if (!MayTalkToDevice(context_, locked)) return Fail(context_, kExitBusy, kLockUnavailable);
   if (context_.simulate) {
     standIn_ = std::make_unique<sim::SimDevice>();
     backend_ = &sim::DefaultSimBackend();

@@ -24,6 +24,10 @@ extern const char* const kUdevRuleFix;
 // Why a command stops when it cannot be sure it is alone with the Tarvik.
 extern const char* const kLockUnavailable;
 
+// Whether tarvikctl may talk to the Tarvik after taking the lock: when it
+// holds the lock, or when no lock could be taken and --force was given.
+bool MayTalkToDevice(const Context& context, SingleInstanceLock::Result locked);
+
 class DeviceConnection {
  public:
   explicit DeviceConnection(Context& context);

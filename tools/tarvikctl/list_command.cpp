@@ -40,12 +40,7 @@ int ListDevices(Context& context) {
   // The version is read through the session, so only while no other
   // program can be holding the device; listing works either way.
   SingleInstanceLock lock;
-  const bool alone = !devices.empty() && [&] {
-    const SingleInstanceLock::Result locked = lock.Acquire(context.lockDirectory);
-    return locked == SingleInstanceLock::Result::kAcquired ||
-           (locked == SingleInstanceLock::Result::kUnavailable && context.force);
-  }();
-  if (alone) {
+  if (!devices.empty() && MayTalkToDevice(context, lock.Acquire(context.lockDirectory))) {
     CHidDevCommApp session(*backend);
     char firmware[5] = {};
     if (ProbeDevice(*backend) == Presence::kPresent && session.Open() &&
