@@ -5,7 +5,9 @@
 #   3 what runs the table              the device session, the firmware
 #                                      transfer, the input mode settings copy
 #   4 toolkit-free program code        settings exchanges and table, firmware
-#                                      version text, the lock (pages/, app/)
+#                                      version text, the lock, the language
+#                                      rule, the user's locale and the
+#                                      program's identity (pages/, app/)
 #   5 resources and custom controls    src/resources, src/controls
 #   6 pages                            the rest of src/pages
 #   7 application                      the rest of src/app
@@ -23,6 +25,7 @@ layer() {
     src/commands/*) echo 2 ;;
     src/pages/settings_* | src/pages/device_features.h | src/pages/gain_steps.h | src/pages/eq_presets.h) echo 4 ;;
     src/app/firmware_version.* | src/app/single_instance_lock* | src/app/session_exchange.h) echo 4 ;;
+    src/app/ui_language.* | src/app/program_identity* | src/app/user_locale.h | src/app/user_locale_windows.cpp) echo 4 ;;
     src/resources/* | src/controls/*) echo 5 ;;
     src/pages/*) echo 6 ;;
     src/app/*) echo 7 ;;

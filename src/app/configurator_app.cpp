@@ -3,19 +3,17 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
-#include <QLocale>
 #include <atomic>
 
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
+#include "app/program_identity.h"
+#include "app/user_locale.h"
 #include "controls/ui_font.h"
 #include "resources/string_table.h"
-#include "resources/version_info.h"
 
 namespace tarvik {
 namespace {
-
-constexpr int kProductNameMax = 64;  // UTF-16 code units
 
 // Where the receive thread sends device notifications: the main window
 // while it exists. The session is closed (its thread joined) before the
@@ -35,7 +33,7 @@ void PostDeviceNotify(int code, int value) {
 
 AppEnvironment SystemEnvironment() {
   AppEnvironment environment;
-  environment.lcid = LcidFromLocale(QLocale::system());
+  environment.lcid = UserDefaultLcid();
   environment.lockDirectory = DefaultLockDirectory();
   environment.boxes = &SystemMessageBoxes();
   return environment;
@@ -55,10 +53,11 @@ CTarvik_ConfiguratorApp::~CTarvik_ConfiguratorApp() {
 void CTarvik_ConfiguratorApp::PrepareInstance() {
   m_language = LanguageFromLcid(environment_.lcid);
   InstallFontSubstitutes(m_language);
-  m_productName = QString::fromUtf8(kVersionResource.productName).left(kProductNameMax);
-  m_versionMajor = kVersionResource.major & 0xFFFF;
-  m_versionMinor = kVersionResource.minor & 0xFFFF;
-  m_versionBuild = kVersionResource.build & 0xFFFF;
+  const ProgramIdentity identity = ReadProgramIdentity();
+  m_productName = QString::fromStdString(identity.productName);
+  m_versionMajor = identity.versionMajor;
+  m_versionMinor = identity.versionMinor;
+  m_versionBuild = identity.versionBuild;
 }
 
 bool CTarvik_ConfiguratorApp::InitInstance() {

@@ -21,7 +21,7 @@ class MessageBoxes;
 // What the program takes from the system it runs on.
 struct AppEnvironment {
   uint32_t lcid = 0x0409;     // the user's locale, as a Windows locale identifier
-  std::string lockDirectory;  // where the single-instance lock lives; empty: none
+  std::string lockDirectory;  // the single-instance lock's place (Windows: mutex name); empty: none
   MessageBoxes* boxes = nullptr;
   int replyWaitCapMs = 0;  // > 0 only in tests: shortens every reply wait
 };

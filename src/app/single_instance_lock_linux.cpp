@@ -1,5 +1,7 @@
 #include "app/single_instance_lock.h"
 
+#include "app/single_instance_lock_linux.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -76,6 +78,9 @@ std::string FindLockDirectory(const LockDirectoryPlaces& places) {
   return {};
 }
 
+// FindLockDirectory over this system: $XDG_RUNTIME_DIR, /run/user, the
+// effective user's home from the password database (not $HOME, so a copy
+// started from cron or a bare shell finds the same place) and $TMPDIR or /tmp.
 std::string DefaultLockDirectory() {
   LockDirectoryPlaces places;
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) places.runtimeDirectory = runtime;
@@ -102,16 +107,16 @@ SingleInstanceLock::Result SingleInstanceLock::Acquire(const std::string& direct
     close(fd);
     return error == EWOULDBLOCK ? Result::kAlreadyHeld : Result::kUnavailable;
   }
-  fd_ = fd;
+  handle_ = fd;
   return Result::kAcquired;
 }
 
 void SingleInstanceLock::Release() {
-  if (fd_ < 0) return;
+  if (handle_ == kNoHandle) return;
   // The file stays: removing it would let a third copy lock a new file while
   // a second still holds the old one.
-  close(fd_);
-  fd_ = -1;
+  close(static_cast<int>(handle_));
+  handle_ = kNoHandle;
 }
 
 }  // namespace tarvik

@@ -1,10 +1,7 @@
-// The user interface language, chosen from a Windows-style locale
-// identifier, and that identifier derived from the system locale here.
+// The user interface language, chosen from a Windows-style locale identifier.
 #pragma once
 
 #include <cstdint>
-
-class QLocale;
 
 namespace tarvik {
 
@@ -17,9 +14,5 @@ enum UiLanguage : int {
 
 // Primary language in the low 10 bits, sublanguage in bits 10 to 15.
 int LanguageFromLcid(uint32_t lcid);
-
-// The identifier the user's locale has on Windows for the languages the
-// program tells apart; other languages map to their own primary language.
-uint32_t LcidFromLocale(const QLocale& locale);
 
 }  // namespace tarvik

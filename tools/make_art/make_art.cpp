@@ -1,11 +1,13 @@
 // Draws the window's image art (tabs, page backgrounds, radio buttons) and
-// the program icon, and writes them as PNG files into the resources directory:
+// the program icon, and writes them as PNG files into the resources directory,
+// the icon also as the Windows icon file built from those PNG files:
 //   tarvik-make-art <resources-dir>
 // The art is drawn in code so that it can be regenerated at any time and so
 // that colours shared between images (page background, radio background)
 // stay identical. No text is drawn here: the window draws all captions.
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -18,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -296,6 +299,43 @@ bool save(const QImage& img, const QDir& dir, const QString& name, bool alpha) {
   return true;
 }
 
+void appendLittleEndian(QByteArray& out, quint32 value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A Windows icon file whose entries are the given square PNG files, byte for
+// byte: Windows (since Vista) reads PNG-compressed entries of any size.
+bool saveIco(const QDir& dir, const QString& name, const std::vector<int>& sizes) {
+  constexpr int kHeader = 6, kEntry = 16;
+  QByteArray head, images;
+  appendLittleEndian(head, 0, 2);  // reserved
+  appendLittleEndian(head, 1, 2);  // an icon, not a cursor
+  appendLittleEndian(head, static_cast<quint32>(sizes.size()), 2);
+  for (int size : sizes) {
+    QFile png(dir.filePath(QString("tarvik-%1.png").arg(size)));
+    if (!png.open(QIODevice::ReadOnly)) {
+      std::fprintf(stderr, "cannot read %s\n", qPrintable(png.fileName()));
+      return false;
+    }
+    const QByteArray data = png.readAll();
+    head.append(static_cast<char>(size >= 256 ? 0 : size));  // 0 stands for 256
+    head.append(static_cast<char>(size >= 256 ? 0 : size));
+    head.append(2, '\0');             // no palette, reserved
+    appendLittleEndian(head, 1, 2);   // colour planes
+    appendLittleEndian(head, 32, 2);  // bits per pixel
+    appendLittleEndian(head, static_cast<quint32>(data.size()), 4);
+    appendLittleEndian(head, static_cast<quint32>(kHeader + kEntry * sizes.size() + images.size()),
+                       4);
+    images.append(data);
+  }
+  QFile ico(dir.filePath(name));
+  if (!ico.open(QIODevice::WriteOnly) || ico.write(head + images) != head.size() + images.size()) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(ico.fileName()));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -324,7 +364,8 @@ int main(int argc, char** argv) {
   ok &= save(usbPage(), png, "153.png", false);
   ok &= save(tab, png, "154.png", true);  // AUDIO IN, inactive
   ok &= save(tab, png, "155.png", true);  // USB, inactive
-  for (int size : {16, 24, 32, 48, 256})
-    ok &= save(icon(size), ico, QString("tarvik-%1.png").arg(size), true);
+  const std::vector<int> iconSizes = {16, 24, 32, 48, 256};
+  for (int size : iconSizes) ok &= save(icon(size), ico, QString("tarvik-%1.png").arg(size), true);
+  ok = ok && saveIco(ico, "tarvik.ico", iconSizes);
   return ok ? 0 : 1;
 }
