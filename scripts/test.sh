@@ -2,8 +2,9 @@
 # Sets up, builds and runs every test: the layer and Windows syntax checks,
 # the link and session tests under ThreadSanitizer, the whole suite under
 # AddressSanitizer with UndefinedBehaviorSanitizer, each fuzz target for a
-# minute, and the whole suite in the normal build last. Every build treats
-# warnings as errors.
+# minute, the whole suite in the normal build, and last the Windows build
+# (MinGW-w64) with its tests under Wine. Every build treats warnings as
+# errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -27,3 +28,9 @@ ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1"
 
 "$root/scripts/build.sh" "$root/build/release" -DTARVIK_SANITIZE= -DTARVIK_WERROR=ON -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=ON
 ctest --no-tests=error --test-dir "$root/build/release" -j "$jobs" --output-on-failure
+
+# Everything below the window cross-built for Windows, the tests run by CTest
+# through Wine in a Wine prefix of the build's own.
+"$root/scripts/build.sh" "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DTARVIK_WERROR=ON -DTARVIK_BUILD_TESTS=ON -DTARVIK_BUILD_BENCH=OFF
+ctest --no-tests=error --test-dir "$root/build/windows" -j "$jobs" --output-on-failure

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,12 +19,25 @@
 
 namespace tarvik::testing {
 
+// `bytes` into the file at `path`, named as the platform's narrow calls take it.
+inline void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
 class CtlOnStandIn : public ::testing::Test {
  protected:
+  // A fresh directory under the system's temporary one, named with forward
+  // slashes: on Windows the same text names the test's own lock mutex.
   void SetUp() override {
-    char pattern[] = "/tmp/tarvikctl-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && directory.empty(); ++attempt) {
+      const std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / ("tarvikctl-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) directory = candidate.generic_string();
+    }
+    ASSERT_FALSE(directory.empty());
   }
   void TearDown() override { std::filesystem::remove_all(directory); }
 
@@ -37,7 +52,13 @@ class CtlOnStandIn : public ::testing::Test {
     return ctl::Run(args, context);
   }
   nlohmann::json Json() const { return nlohmann::json::parse(out.str()); }
+  // A file in the test's directory, as tarvikctl is given it (UTF-8) and as
+  // the test itself opens it.
   std::string File(const std::string& name) const { return directory + "/" + name; }
+  std::filesystem::path Path(const std::string& name) const {
+    const std::string file = File(name);
+    return std::filesystem::path(std::u8string(file.begin(), file.end()));
+  }
 
   sim::SimDevice device;
   std::string directory;

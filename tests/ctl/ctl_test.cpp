@@ -111,9 +111,11 @@ TEST_F(Ctl, OpListNamesEveryOperationWithItsFields) {
   EXPECT_EQ(ops[55]["fields"][1]["direction"], "out");
 }
 
+// The file names are Japanese so that paths outside the ANSI code page are
+// shown to work on Windows too.
 TEST_F(Ctl, BlockBuffersComeFromAndGoToFiles) {
   const std::vector<uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  std::ofstream(File("in.bin"), std::ios::binary)
+  std::ofstream(Path("入力.bin"), std::ios::binary)
       .write(reinterpret_cast<const char*>(data.data()), 9);
   const OperationRow* write = nullptr;
   const OperationRow* read = nullptr;
@@ -124,14 +126,14 @@ TEST_F(Ctl, BlockBuffersComeFromAndGoToFiles) {
   }
   ASSERT_NE(write, nullptr);
   ASSERT_NE(read, nullptr);
-  ASSERT_EQ(Invoke({"op", write->name, "target=1", "address=0x100", "--in", File("in.bin")}),
+  ASSERT_EQ(Invoke({"op", write->name, "target=1", "address=0x100", "--in", File("入力.bin")}),
             ctl::kExitOk)
       << err.str();
   ASSERT_EQ(
-      Invoke({"op", read->name, "target=1", "address=0x100", "count=9", "--out", File("out.bin")}),
+      Invoke({"op", read->name, "target=1", "address=0x100", "count=9", "--out", File("出力.bin")}),
       ctl::kExitOk)
       << err.str();
-  std::ifstream in(File("out.bin"), std::ios::binary);
+  std::ifstream in(Path("出力.bin"), std::ios::binary);
   const std::vector<uint8_t> back((std::istreambuf_iterator<char>(in)),
                                   std::istreambuf_iterator<char>());
   EXPECT_EQ(back, data);
@@ -140,22 +142,24 @@ TEST_F(Ctl, BlockBuffersComeFromAndGoToFiles) {
 
 TEST_F(Ctl, FirmwareUpdateShowsTheFileAndItsProgress) {
   const testing::Image package = testing::Package(testing::Payload(10000));
-  std::ofstream(File("fw.bin"), std::ios::binary)
+  std::ofstream(Path("ファームウェア.bin"), std::ios::binary)
       .write(reinterpret_cast<const char*>(package.data()), package.size());
-  EXPECT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1"}, "n\n"),
+  EXPECT_EQ(Invoke({"firmware", "update", File("ファームウェア.bin"), "--target", "1"}, "n\n"),
             ctl::kExitFailed);
   EXPECT_NE(out.str().find("firmware package"), std::string::npos) << out.str();
   EXPECT_TRUE(device.Firmware().image.empty());
 
-  ASSERT_EQ(Invoke({"firmware", "update", File("fw.bin"), "--target", "1", "--target", "2"}, "y\n"),
-            ctl::kExitOk)
+  ASSERT_EQ(
+      Invoke({"firmware", "update", File("ファームウェア.bin"), "--target", "1", "--target", "2"},
+             "y\n"),
+      ctl::kExitOk)
       << err.str();
   EXPECT_NE(out.str().find("payloadBytes: 10000"), std::string::npos) << out.str();
   EXPECT_NE(err.str().find("\n100%\n"), std::string::npos) << err.str();
   EXPECT_NE(out.str().find("result: OK"), std::string::npos) << out.str();
   EXPECT_EQ(device.Firmware().programmed, (std::vector<uint8_t>{1, 2}));
 
-  std::ofstream(File("junk.bin")) << "not firmware";
+  std::ofstream(Path("junk.bin")) << "not firmware";
   EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("junk.bin"), "--target", "1"}),
             ctl::kExitNoInput);
   EXPECT_EQ(Invoke({"--yes", "firmware", "section", File("junk.bin")}), ctl::kExitNoInput);

@@ -20,9 +20,7 @@ const char* const kUdevRuleFix =
 
 const char* const kLockUnavailable =
     "cannot take the lock that keeps the Tarvik Configurator and other tarvikctl runs away from "
-    "the "
-    "Tarvik (no private directory for it was found), so another program may be using it; "
-    "give --force to go on anyway";
+    "the Tarvik, so another program may be using it; give --force to go on anyway";
 
 bool MayTalkToDevice(const Context& context, SingleInstanceLock::Result locked) {
   return locked == SingleInstanceLock::Result::kAcquired ||

@@ -8,12 +8,23 @@
 
 namespace tarvik::ctl {
 
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  // Windows converts to UTF-16 and refuses bytes that are not UTF-8; such a
+  // name cannot be a Windows file name, so it names no file at all.
+  try {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+  } catch (const std::filesystem::filesystem_error&) {
+    return {};
+  }
+}
+
 int ReadInputFile(Context& context, const std::string& path, std::size_t limit,
                   const std::string& what, std::vector<uint8_t>* bytes) {
   std::error_code error;
-  if (std::filesystem::is_directory(path, error))
+  const std::filesystem::path file = PathFromUtf8(path);
+  if (std::filesystem::is_directory(file, error))
     return Fail(context, kExitNoInput, path + " is a directory");
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) return Fail(context, kExitNoInput, "cannot read " + path);
   bytes->clear();
   std::array<char, 64 * 1024> chunk;
@@ -38,7 +49,7 @@ int ReadInputFile(Context& context, const std::string& path, std::size_t limit,
 
 int WriteOutputFile(Context& context, const std::string& path, const uint8_t* bytes,
                     std::size_t size) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!file) return Fail(context, kExitCannotWrite, "cannot create " + path);
   file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
   file.close();

@@ -5,12 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "ctl_context.h"
 
 namespace tarvik::ctl {
+
+// Paths arrive as UTF-8 on every platform; Windows opens them by their wide
+// form, which the narrow file calls would not reach. Empty when Windows
+// cannot convert the name.
+std::filesystem::path PathFromUtf8(const std::string& path);
 
 // Reads all of `path` into `bytes` when it holds at most `limit` bytes.
 // Otherwise explains on the error stream (naming `what` the file is for and

@@ -1,0 +1,113 @@
+// tarvikctl where the world fails around it in POSIX ways: files that never
+// end, full disks, a lock directory that cannot be used, signals. Each case
+// once made it crash, hang or report a success that did not happen.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <thread>
+
+#include "ctl/ctl_fixture.h"
+#include "exit_codes.h"
+#include "firmware_images.h"
+
+namespace tarvik {
+namespace {
+
+using CtlHardening = testing::CtlOnStandIn;
+using testing::Write;
+
+// POSIX file names are bytes; Windows ones are UTF-16 and always convert.
+TEST_F(CtlHardening, AFileNameThatIsNotUtf8StillNamesTheFile) {
+  const std::string name = File("fw\xff.bin");
+  Write(name, testing::Package(testing::Payload(100)));
+  ASSERT_EQ(Invoke({"--json", "--yes", "firmware", "update", name, "--target", "1"}), ctl::kExitOk)
+      << err.str();
+  EXPECT_EQ(Json()["result"], "OK");
+  ASSERT_EQ(Invoke({"--yes", "firmware", "update", name, "--target", "1"}), ctl::kExitOk);
+  EXPECT_EQ(out.str().find("schemaVersion"), std::string::npos) << out.str();
+}
+
+TEST_F(CtlHardening, InputFilesAreReadWithAHardLimitWhateverTheyAre) {
+  ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0);
+  std::thread writer([&] { Write(File("pipe"), testing::Package(testing::Payload(5000))); });
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("pipe"), "--target", "1"}), ctl::kExitOk)
+      << err.str();
+  writer.join();
+  device.ClearRequests();
+
+  Write(File("big.bin"), std::vector<uint8_t>(65530));  // one byte more than a block holds
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  } const cases[] = {
+      {{"op", "SetCmd0800", "target=1", "--in", "/dev/zero"}, "larger than 65529 bytes"},
+      {{"op", "SetCmd0800", "target=1", "--in", File("big.bin")}, "larger than 65529 bytes"},
+      {{"op", "SetCmd0800", "target=1", "--in", directory}, "is a directory"},
+      {{"--yes", "firmware", "update", directory, "--target", "1"}, "is a directory"},
+      {{"--yes", "firmware", "update", "/dev/zero", "--target", "1"}, "larger than 67108864 bytes"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Invoke(c.args), ctl::kExitNoInput) << c.says;
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(Invoke({"op", "SetCmd0800", "target=1", "count=65535"}), ctl::kExitUsage);
+  EXPECT_NE(err.str().find("at most 65529 bytes"), std::string::npos) << err.str();
+  EXPECT_EQ(device.RequestCount(), 0u);
+}
+
+TEST_F(CtlHardening, FailedWritesAreNeverASuccess) {
+  EXPECT_EQ(Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", "/dev/full"}),
+            ctl::kExitCannotWrite);
+  EXPECT_EQ(
+      Invoke({"op", "GetCmd0800", "target=1", "count=16", "--out", directory + "/no/such/dir"}),
+      ctl::kExitCannotWrite);
+
+  std::ostream closed(nullptr);  // every write fails, as to a full disk or a closed pipe
+  std::istringstream in;
+  ctl::Context context(closed, err, in);
+  context.lockDirectory = directory;
+  context.systemBackend = &sim::DefaultSimBackend();
+  EXPECT_EQ(ctl::Run({"--json", "show"}, context), ctl::kExitOutput);
+  EXPECT_NE(err.str().find("cannot write to standard output"), std::string::npos);
+}
+
+TEST_F(CtlHardening, ALockThatCannotBeTakenStopsAllButForcedRuns) {
+  std::istringstream in;
+  ctl::Context context(out, err, in);
+  context.lockDirectory = directory + "/missing";
+  context.systemBackend = &sim::DefaultSimBackend();
+  EXPECT_EQ(ctl::Run({"show"}, context), ctl::kExitBusy);
+  EXPECT_NE(err.str().find("--force"), std::string::npos) << err.str();
+  EXPECT_EQ(device.RequestCount(), 0u);
+  EXPECT_EQ(ctl::Run({"show", "--force"}, context), ctl::kExitOk);
+}
+
+TEST_F(CtlHardening, ASignalStopsATransferBetweenBlocksAndSaysSo) {
+  const testing::Image package = testing::Package(testing::Payload(20 * 4096));
+  Write(File("fw.bin"), package);
+  device.SetReplyLatency(50);
+  // Should the signal come only after the transfer, it must not end the tests.
+  const auto before = signal(SIGTERM, SIG_IGN);
+  std::thread sender([&] {
+    // The third request is a block: the transfer, and its handler, are under way.
+    if (device.WaitForRequests(3, 10000)) kill(getpid(), SIGTERM);
+  });
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}),
+            ctl::kExitTerminated);
+  sender.join();
+  signal(SIGTERM, before);
+  EXPECT_NE(err.str().find("incomplete firmware"), std::string::npos) << err.str();
+  EXPECT_LT(device.RequestCount(), 22u);  // start, 20 blocks, programming
+  EXPECT_TRUE(device.Firmware().programmed.empty());
+
+  device.SetReplyLatency(0);
+  EXPECT_EQ(Invoke({"--yes", "firmware", "update", File("fw.bin"), "--target", "1"}), ctl::kExitOk)
+      << err.str();
+  EXPECT_EQ(device.Firmware().programmed, std::vector<uint8_t>{1});
+}
+
+}  // namespace
+}  // namespace tarvik
