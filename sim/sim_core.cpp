@@ -33,6 +33,25 @@ std::string NextId() {
 
 }  // namespace
 
+// Stops sleeping the usual lateness of a sleep before the frame end, less the
+// quarter frame that the grid absorbs (what follows the wait is still ready
+// within its frame), and half a frame before it at most, so that waits still
+// sleep and keep the estimate current. On an idle Linux machine that is at
+// the frame end at full speed and about a third of a microframe before it at
+// high speed.
+FrameWait::Clock::time_point FrameWait::WakeAt(Clock::time_point due,
+                                               std::chrono::microseconds interval) const {
+  const Clock::duration lead = late_ - interval / 4;
+  return due - std::clamp<Clock::duration>(lead, Clock::duration::zero(), interval / 2);
+}
+
+// Steps of a sixteenth settle on the median, which the odd stall of a busy
+// machine hardly moves.
+void FrameWait::Slept(Clock::time_point wake, Clock::time_point now) {
+  const Clock::duration step = std::max<Clock::duration>(late_ / 16, std::chrono::microseconds(1));
+  late_ = std::max(late_ + (now - wake > late_ ? step : -step), Clock::duration::zero());
+}
+
 std::vector<std::string> RegisteredIds() {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.mu);
@@ -142,8 +161,11 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
   if (interval.count() > 0) {
     pace.lock();
     hostSlotFree = FrameEnd(std::max(hostSlotFree, Clock::now()), interval);
-    std::this_thread::sleep_until(hostSlotFree);
+    WaitForHostSlot(interval);
   }
+  // The device answers from the frame its request arrived in; its own
+  // computing here takes no bus time.
+  const Clock::time_point arrival = interval.count() > 0 ? hostSlotFree : Clock::now();
   std::lock_guard lock(mu);
   if (!LiveLocked(handle)) return false;
   if (report.size() < 2 || report.size() != static_cast<std::size_t>(options.outputReportLength) ||
@@ -156,8 +178,21 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
     return false;
   }
   if (leaving) return true;
-  if (assembler.Feed(data)) AnswerLocked(assembler.Take());
+  if (assembler.Feed(data)) AnswerLocked(assembler.Take(), arrival);
   return true;
+}
+
+void SimDevice::Core::WaitForHostSlot(std::chrono::microseconds interval) {
+  const Clock::time_point wake = hostWait.WakeAt(hostSlotFree, interval);
+  Clock::time_point now = Clock::now();
+  if (now < wake) {
+    std::this_thread::sleep_until(wake);
+    now = Clock::now();
+    // MinGW cuts a sleep down to whole milliseconds, so one can end early and
+    // then tells nothing of lateness.
+    if (now >= wake) hostWait.Slept(wake, now);
+  }
+  while (now < hostSlotFree) now = Clock::now();
 }
 
 void SimDevice::Core::Abort(HandleState* handle) {
@@ -168,12 +203,12 @@ void SimDevice::Core::Abort(HandleState* handle) {
 
 void SimDevice::Core::Broadcast(const Report& report) {
   std::lock_guard lock(mu);
-  DeliverLocked({report}, 0);
+  DeliverLocked({report}, Clock::now(), 0);
 }
 
 void SimDevice::Core::BroadcastAll(const std::vector<Report>& reports) {
   std::lock_guard lock(mu);
-  DeliverLocked(reports, 0);
+  DeliverLocked(reports, Clock::now(), 0);
 }
 
 void SimDevice::Core::BroadcastLocked(const Report& report) {
@@ -185,7 +220,7 @@ void SimDevice::Core::BroadcastLocked(const Report& report) {
 }
 
 // Records the request, answers it, and applies the armed fault to the reply.
-void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
+void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes, Clock::time_point arrival) {
   Message request;
   if (!DecodeMessage(bytes, &request)) return;
   requests.push_back(
@@ -250,9 +285,10 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
   Clock::time_point sentAt;
   if (applied.kind == FaultKind::SplitReply) {
     for (std::size_t i = 0; i < reports.size(); ++i)
-      sentAt = DeliverLocked({reports[i]}, delayMs + static_cast<int>(i + 1) * applied.delayMs);
+      sentAt =
+          DeliverLocked({reports[i]}, arrival, delayMs + static_cast<int>(i + 1) * applied.delayMs);
   } else {
-    sentAt = DeliverLocked(std::move(reports), delayMs);
+    sentAt = DeliverLocked(std::move(reports), arrival, delayMs);
   }
   if (out.effect == Effect::Restart)
     RestartLocked(sentAt + std::chrono::milliseconds(kAckToDropMs));
@@ -265,8 +301,9 @@ void SimDevice::Core::AnswerLocked(const std::vector<uint8_t>& bytes) {
 // Unpaced and undelayed reports go out at once, so an exchange costs no
 // thread hand-off. A report due before a re-plug is lost with the old connection.
 SimDevice::Core::Clock::time_point SimDevice::Core::DeliverLocked(std::vector<Report> reports,
+                                                                  Clock::time_point from,
                                                                   int delayMs) {
-  const Clock::time_point ready = Clock::now() + std::chrono::milliseconds(std::max(delayMs, 0));
+  const Clock::time_point ready = from + std::chrono::milliseconds(std::max(delayMs, 0));
   if (reportInterval.count() > 0) {
     // Slots are taken in call order, so reports keep their order.
     for (const Report& report : reports) {
@@ -299,7 +336,7 @@ void SimDevice::Core::FirmwareStepLocked(FirmwareStep step, Clock::time_point ac
     ScheduleAtLocked(ackedAt + std::chrono::milliseconds(std::max(b.noticeDelayMs, 0)),
                      [this, plug = generation, notice] {
                        std::lock_guard lock(mu);
-                       if (generation == plug) DeliverLocked({notice}, 0);
+                       if (generation == plug) DeliverLocked({notice}, Clock::now(), 0);
                      });
   }
   if (step == FirmwareStep::Block && ++blocksAcked == b.dropOffAfterBlocks) {
@@ -376,8 +413,21 @@ void SimDevice::Core::TimerLoop() {
       continue;
     }
     const Clock::time_point due = tasks.front().due;
-    if (Clock::now() < due) {
-      timerCv.wait_until(lock, due);
+    const Clock::time_point now = Clock::now();
+    if (now < due) {
+      const Clock::time_point wake =
+          reportInterval.count() > 0 ? timerWait.WakeAt(due, reportInterval) : due;
+      if (now < wake) {
+        if (timerCv.wait_until(lock, wake) == std::cv_status::timeout)
+          timerWait.Slept(wake, Clock::now());
+        continue;
+      }
+      // Paced, the last stretch is spun with `mu` free; a task scheduled
+      // meanwhile waits for the spin's end at most.
+      lock.unlock();
+      while (Clock::now() < due) {
+      }
+      lock.lock();
       continue;
     }
     std::pop_heap(tasks.begin(), tasks.end(), Later<Task>);

@@ -35,6 +35,24 @@ struct RestartPlan {
   uint16_t finalProductId = 0;
 };
 
+// Waits for frame ends on the bus model's grid. A sleep wakes late, by some
+// 80 us on an idle Linux machine and more on a busy one or under Wine, which
+// at high speed is most of a microframe; so a wait sleeps until shortly
+// before the frame end and spins the rest. How late sleeps wake is learnt
+// from the sleeps taken.
+class FrameWait {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // When a wait for the frame end `due` stops sleeping.
+  Clock::time_point WakeAt(Clock::time_point due, std::chrono::microseconds interval) const;
+  // After a sleep meant to end at `wake` ended at `now`.
+  void Slept(Clock::time_point wake, Clock::time_point now);
+
+ private:
+  Clock::duration late_{};  // the median lateness of a sleep
+};
+
 struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   using Clock = std::chrono::steady_clock;
 
@@ -97,9 +115,10 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   void ScheduleLocked(int delayMs, std::function<void()> task);
   void ScheduleAtLocked(Clock::time_point due, std::function<void()> task);
   void UseFaultLocked();  // one use of the armed fault; clears it after the last
-  void AnswerLocked(const std::vector<uint8_t>& bytes);
-  // Returns when the last report reaches the handles.
-  Clock::time_point DeliverLocked(std::vector<Report> reports, int delayMs);
+  void AnswerLocked(const std::vector<uint8_t>& bytes, Clock::time_point arrival);
+  // Sends reports ready delayMs after `from`; returns when the last one
+  // reaches the handles.
+  Clock::time_point DeliverLocked(std::vector<Report> reports, Clock::time_point from, int delayMs);
   void FirmwareStepLocked(FirmwareStep step, Clock::time_point ackedAt);
   void RestartLocked(Clock::time_point at);
   void TimerLoop();
@@ -116,9 +135,13 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
     const auto frames = (t - frameEpoch) / interval;
     return frameEpoch + (frames + 1) * interval;
   }
+  // Returns at hostSlotFree.
+  void WaitForHostSlot(std::chrono::microseconds interval);
   const Clock::time_point frameEpoch = Clock::now();
   Clock::time_point hostSlotFree;    // under writeMu
   Clock::time_point deviceSlotFree;  // under mu
+  FrameWait hostWait;                // under writeMu
+  FrameWait timerWait;               // under mu
 
   std::condition_variable timerCv;
   std::vector<Task> tasks;  // a heap, earliest first

@@ -110,8 +110,8 @@ class SimDevice {
   // `afterRequests` have passed).
   void InjectFault(Fault fault, int afterRequests, int times);
   void SetReplyLatency(int ms);  // added to every reply; 0 answers at once
-  // Full-speed model: every report in each direction takes `interval` (a
-  // slot per direction); 0 = off.
+  // Bus model: every report in each direction takes `interval` (a slot per
+  // direction), 1 ms at full speed, 125 us at high speed; 0 = off.
   void SetReportInterval(std::chrono::microseconds interval);
 
   // Firmware transfers. Setting the behaviour restarts the block count of
