@@ -44,6 +44,16 @@ class HidHandle {
   virtual bool Describe(HidIdentity* identity, HidReportLengths* lengths) const = 0;
 };
 
+// Describe() of a handle that keeps what its interface told of itself when
+// it was opened.
+inline bool DescribeAsOpened(const HidIdentity& identity, const HidReportLengths& lengths,
+                             HidIdentity* identityOut, HidReportLengths* lengthsOut) {
+  if (identityOut == nullptr || lengthsOut == nullptr) return false;
+  *identityOut = identity;
+  *lengthsOut = lengths;
+  return true;
+}
+
 class HidBackend {
  public:
   virtual ~HidBackend() = default;

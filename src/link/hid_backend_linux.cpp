@@ -181,10 +181,7 @@ class HidrawHandle final : public HidHandle {
   bool Write(std::span<const uint8_t> report, int timeoutMs) override;
   void AbortRead() override;
   bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
-    if (identity == nullptr || lengths == nullptr) return false;
-    *identity = identity_;
-    *lengths = lengths_;
-    return true;
+    return DescribeAsOpened(identity_, lengths_, identity, lengths);
   }
 
  private:

@@ -221,10 +221,7 @@ class WindowsHidHandle final : public HidHandle {
   bool Write(std::span<const uint8_t> report, int timeoutMs) override;
   void AbortRead() override;
   bool Describe(HidIdentity* identity, HidReportLengths* lengths) const override {
-    if (identity == nullptr || lengths == nullptr) return false;
-    *identity = identity_;
-    *lengths = lengths_;
-    return true;
+    return DescribeAsOpened(identity_, lengths_, identity, lengths);
   }
 
  private:
