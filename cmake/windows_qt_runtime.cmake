@@ -1,0 +1,26 @@
+# Every Windows program of the build goes to one folder, beside the Qt DLLs
+# and plugins it loads, so that the programs and tests run from the build
+# tree under Wine as they would from an installed folder.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# What a Qt Widgets program of ours loads at run time: the Qt DLLs, the MinGW
+# runtime those DLLs were built against, the Windows platform plugin and the
+# Vista style. The programs themselves link the runtime statically.
+set(TARVIK_QT_RUNTIME_DLLS
+  ${TARVIK_QT_MINGW_PREFIX}/bin/Qt6Core.dll
+  ${TARVIK_QT_MINGW_PREFIX}/bin/Qt6Gui.dll
+  ${TARVIK_QT_MINGW_PREFIX}/bin/Qt6Widgets.dll
+  ${TARVIK_QT_MINGW_PREFIX}/bin/libstdc++-6.dll
+  ${TARVIK_QT_MINGW_PREFIX}/bin/libgcc_s_seh-1.dll
+  ${TARVIK_QT_MINGW_PREFIX}/bin/libwinpthread-1.dll
+)
+set(TARVIK_QT_PLATFORM_PLUGIN ${TARVIK_QT_MINGW_PREFIX}/plugins/platforms/qwindows.dll)
+set(TARVIK_QT_STYLE_PLUGIN ${TARVIK_QT_MINGW_PREFIX}/plugins/styles/qwindowsvistastyle.dll)
+
+# The build tree also holds what only the tests load: QtTest and the minimal
+# platform, for runs without a display.
+file(COPY ${TARVIK_QT_RUNTIME_DLLS} ${TARVIK_QT_MINGW_PREFIX}/bin/Qt6Test.dll
+  DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+file(COPY ${TARVIK_QT_PLATFORM_PLUGIN} ${TARVIK_QT_MINGW_PREFIX}/plugins/platforms/qminimal.dll
+  DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/platforms)
+file(COPY ${TARVIK_QT_STYLE_PLUGIN} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/styles)
