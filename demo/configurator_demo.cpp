@@ -14,6 +14,7 @@
 
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
+#include "app/window_platform.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "stand_in_panel.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   const bool plug = !HasOption(argc, argv, "--no-device");
   const bool panel = !HasOption(argc, argv, "--no-panel");
   const bool reportPaint = HasOption(argc, argv, "--report-first-paint");
+  tarvik::PrepareWindowToolkit();
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
 

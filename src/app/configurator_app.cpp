@@ -9,6 +9,7 @@
 #include "app/message_boxes.h"
 #include "app/program_identity.h"
 #include "app/user_locale.h"
+#include "app/window_platform.h"
 #include "controls/ui_font.h"
 #include "resources/string_table.h"
 
@@ -61,6 +62,7 @@ void CTarvik_ConfiguratorApp::PrepareInstance() {
 }
 
 bool CTarvik_ConfiguratorApp::InitInstance() {
+  RegisterForRestart();
   PrepareInstance();
   const SingleInstanceLock::Result lock = m_mutex.Acquire(environment_.lockDirectory);
   if (lock == SingleInstanceLock::Result::kAlreadyHeld) {

@@ -9,6 +9,7 @@
 #include "app/about_dlg.h"
 #include "app/configurator_app.h"
 #include "app/tab_strip.h"
+#include "app/window_platform.h"
 #include "controls/ui_font.h"
 #include "resources/program_resources.h"
 #include "resources/resource_ids.h"
@@ -74,6 +75,10 @@ CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app)
   connect(&m_connectTimer, &QTimer::timeout, this, &CTarvik_ConfiguratorDlg::OnMonitorTick);
 
   SetConnectionState(false, nullptr);
+
+  const QString aboutEntry = app_.LoadText(kTextAboutMenuEntry);
+  if (!aboutEntry.isEmpty()) m_systemMenuAbout = AppendSystemMenuAbout(*this, aboutEntry);
+
   QMetaObject::invokeMethod(this, &CTarvik_ConfiguratorDlg::OnStartMonitor, Qt::QueuedConnection);
 }
 
@@ -144,9 +149,23 @@ void CTarvik_ConfiguratorDlg::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+bool CTarvik_ConfiguratorDlg::nativeEvent(const QByteArray& eventType, void* message,
+                                          qintptr* result) {
+  if (IsSystemMenuAbout(eventType, message)) {
+    ShowAboutBox();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+
 void CTarvik_ConfiguratorDlg::contextMenuEvent(QContextMenuEvent* event) {
-  // X11 and Wayland give a program no way into the window's system menu, so
-  // the About entry lives in the window's own context menu (and on F1).
+  // Where the window's system menu cannot carry the About entry (X11 and
+  // Wayland), the window's own context menu does (and F1 everywhere).
+  if (m_systemMenuAbout) {
+    QDialog::contextMenuEvent(event);
+    return;
+  }
   const QString text = app_.LoadText(kTextAboutMenuEntry);
   if (text.isEmpty()) return;
   QMenu menu(this);

@@ -61,6 +61,7 @@ class CTarvik_ConfiguratorDlg : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
   // Draws the active tab's image over the page's top row, beneath the labels.
@@ -89,6 +90,7 @@ class CTarvik_ConfiguratorDlg : public QDialog {
   TabHighlight m_highlightView{m_tabHighlight};
   QIcon m_icon;
   QTimer m_connectTimer;
+  bool m_systemMenuAbout = false;  // the About entry is in the system menu
 };
 
 // The program icon in all its sizes.

@@ -3,9 +3,11 @@
 #include <QApplication>
 
 #include "app/configurator_app.h"
+#include "app/window_platform.h"
 
 int main(int, char** argv) {
   // Qt sees the program name only: the configurator takes no options.
+  tarvik::PrepareWindowToolkit();
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
   tarvik::CTarvik_ConfiguratorApp app(tarvik::SystemHidBackend(), tarvik::SystemEnvironment());

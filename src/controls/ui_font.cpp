@@ -1,8 +1,8 @@
 #include "controls/ui_font.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStringList>
+
+#include "controls/desktop_dpi.h"
 
 namespace tarvik {
 namespace {
@@ -18,9 +18,9 @@ double FontScale() { return g_fontScale; }
 void ComputeFontScale() {
   if (g_fontScaleComputed) return;
   g_fontScaleComputed = true;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr || screen->logicalDotsPerInchX() <= 0) return;
-  g_fontScale = 1.0 / (screen->logicalDotsPerInchX() / 96.0);
+  const double dpi = DesktopLogPixelsX();
+  if (dpi <= 0) return;
+  g_fontScale = 1.0 / (dpi / 96.0);
 }
 
 void InstallFontSubstitutes(int language) {

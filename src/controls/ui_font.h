@@ -9,7 +9,7 @@ namespace tarvik {
 // 96 divided by the desktop's horizontal logical dots per inch; 1.0 until
 // ComputeFontScale has run.
 double FontScale();
-// Computes FontScale once from the primary screen; later calls change nothing.
+// Computes FontScale once from the desktop; later calls change nothing.
 void ComputeFontScale();
 
 // Maps the program's typeface to fonts this system has, preferring the CJK
