@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -42,15 +41,14 @@ class CtlMatchesWindow : public testing::ConfiguratorOnStandIn {
     device.SetSetting(0, 0x0108, 0, 0, routing);
     device.ClearRequests();
 
-    char pattern[] = "/tmp/tarvikctl-match-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const testing::TemporaryDirectory lockDirectory;
+    ASSERT_FALSE(lockDirectory.Path().empty());
     std::ostringstream out, err;
     std::istringstream in;
     ctl::Context context(out, err, in);
-    context.lockDirectory = pattern;
+    context.lockDirectory = lockDirectory.Path();
     context.systemBackend = &sim::DefaultSimBackend();
     EXPECT_EQ(ctl::Run({"set", name, value}, context), 0) << err.str();
-    std::filesystem::remove_all(pattern);
     const std::vector<Step> command = Steps();
     ASSERT_GE(command.size(), window.size()) << name;
     EXPECT_EQ(std::vector<Step>(command.end() - static_cast<std::ptrdiff_t>(window.size()),

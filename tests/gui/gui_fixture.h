@@ -6,7 +6,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <filesystem>
 #include <memory>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "app/configurator_app.h"
@@ -53,6 +56,51 @@ bool PumpUntil(Predicate done, int ms = 5000) {
   }
   return true;
 }
+
+// A fresh directory under the system's temporary one, only the user's, and
+// removed with everything in it at the end. Named with forward slashes: on
+// Windows the same text names a lock mutex of its own, so tests running side
+// by side never share a lock.
+class TemporaryDirectory {
+ public:
+  TemporaryDirectory() {
+    std::random_device random;
+    std::error_code error;
+    const std::filesystem::path root = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; !error && attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate =
+          root / ("tarvik-gui-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) {
+        std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
+        path_ = candidate.generic_string();
+      }
+    }
+  }
+  ~TemporaryDirectory() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TemporaryDirectory(const TemporaryDirectory&) = delete;
+  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+  // Empty when none could be made.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Each test with a temporary directory of its own.
+class InTemporaryDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(directory.empty()); }
+
+ private:
+  TemporaryDirectory made_;
+
+ protected:
+  const std::string directory = made_.Path();
+};
 
 class ConfiguratorOnStandIn : public ::testing::Test {
  public:
