@@ -12,7 +12,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   dpkg-dev appstream desktop-file-utils
   libfuse3-dev fuse3
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils nsis
 )
 if [ "${1:-}" = bench ]; then
   packages+=(xvfb xauth dbus dbus-bin)
