@@ -2,6 +2,9 @@
 // picture painted at (8, 30) and a 200 ms timer that does nothing.
 //   --report-first-paint  print the wall-clock time of the first paint, in
 //                         nanoseconds since the epoch, on standard error
+//   --with-text           also draw one line of text in the program's face,
+//                         so the toolkit's fonts are loaded as in any window
+//                         that shows text
 #include <QApplication>
 #include <QDialog>
 #include <QPainter>
@@ -17,7 +20,7 @@ namespace {
 
 class FloorDialog : public QDialog {
  public:
-  explicit FloorDialog(bool reportPaint) : reportPaint_(reportPaint) {
+  FloorDialog(bool reportPaint, bool withText) : reportPaint_(reportPaint), withText_(withText) {
     setFixedSize(465, 460);
     setWindowTitle(QStringLiteral("Floor"));
     background_.LoadPngResource(tarvik::kPngAudioInPage);
@@ -29,6 +32,10 @@ class FloorDialog : public QDialog {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(0x33, 0x33, 0x33));
     background_.Draw(&painter, 8, 30);
+    if (withText_) {
+      painter.setFont(QFont(QStringLiteral("Meiryo UI"), 10));
+      painter.drawText(20, 20, QStringLiteral("AUDIO IN"));
+    }
     if (reportPaint_) {
       reportPaint_ = false;
       const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -40,6 +47,7 @@ class FloorDialog : public QDialog {
 
  private:
   bool reportPaint_;
+  bool withText_;
   tarvik::CxImage background_;
   QTimer timer_;
 };
@@ -47,10 +55,15 @@ class FloorDialog : public QDialog {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool report = argc > 1 && std::strcmp(argv[1], "--report-first-paint") == 0;
+  bool report = false;
+  bool withText = false;
+  for (int i = 1; i < argc; ++i) {
+    report = report || std::strcmp(argv[i], "--report-first-paint") == 0;
+    withText = withText || std::strcmp(argv[i], "--with-text") == 0;
+  }
   int qtArgc = 1;
   QApplication application(qtArgc, argv);
-  FloorDialog dialog(report);
+  FloorDialog dialog(report, withText);
   dialog.show();
   return application.exec();
 }

@@ -13,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 native_build=$(readlink -f "${1:-$root/build/release}")
 windows_build=$(readlink -f "${2:-$root/build/windows}")  # Wine wants an absolute prefix
 native=$native_build/bench/tarvik_bench
-windows=$windows_build/bench/tarvik_bench.exe
+windows=$windows_build/bin/tarvik_bench.exe
 wine=${TARVIK_WINE:-/usr/lib/wine/wine64}
 filter='BM_(ExchangeGetUsbSpeed|ThreadHandoffFloor|FirmwarePackage)'
 

@@ -1,6 +1,10 @@
 # What the Windows cross build takes from the Debian host: GoogleTest built
 # from Debian's own source, and the header-only CLI11 and nlohmann-json.
 
+# Every program of the Windows build goes to one folder, <build>/bin, where
+# the DLLs they load are put beside them.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 # Only the two libraries' directories, not the host's whole /usr/include,
 # which would put Linux headers in front of MinGW's.
 set(TARVIK_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)

@@ -1,7 +1,6 @@
-# Every Windows program of the build goes to one folder, beside the Qt DLLs
-# and plugins it loads, so that the programs and tests run from the build
-# tree under Wine as they would from an installed folder.
-set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# The Qt DLLs and plugins beside the build's programs (in <build>/bin), so
+# that the programs and tests run from the build tree under Wine as they
+# would from an installed folder.
 
 # What a Qt Widgets program of ours loads at run time: the Qt DLLs, the MinGW
 # runtime those DLLs were built against, the Windows platform plugin and the

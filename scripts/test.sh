@@ -3,8 +3,9 @@
 # the link and session tests under ThreadSanitizer, the whole suite under
 # AddressSanitizer with UndefinedBehaviorSanitizer, each fuzz target for a
 # minute, the whole suite in the normal build, and last the Windows build
-# (MinGW-w64) with its tests under Wine. Every build treats warnings as
-# errors.
+# (MinGW-w64) with its tests under Wine: the window's too, and the install
+# folder and installer, when Qt for MinGW is found (see the README). Every
+# build treats warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
