@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the project builds and tests with.
 # Safe to run again: it only installs what is missing.
 #   scripts/setup.sh         what building, running and testing need
-#   scripts/setup.sh bench   and what the window benchmarks need (X server)
+#   scripts/setup.sh bench   and what the window benchmarks and screenshots
+#                            need (X server, the CJK fonts Wine draws with)
 set -euo pipefail
 
 packages=(
@@ -15,7 +16,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils nsis
 )
 if [ "${1:-}" = bench ]; then
-  packages+=(xvfb xauth dbus dbus-bin)
+  packages+=(xvfb xauth dbus dbus-bin fonts-noto-cjk)
 fi
 
 missing=()

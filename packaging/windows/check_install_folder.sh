@@ -49,7 +49,7 @@ while IFS= read -r file; do
     done < <("$objdump" -p "$folder/$file" | sed -n 's/^[[:space:]]*DLL Name: //p')
 done < <(cd "$folder" && find . -name '*.exe' -o -name '*.dll' | sed 's#^\./##')
 
-start_x "$work/logs/xvfb.log"
+start_x "$work/xvfb.display"
 # A prefix of this check's own, kept between runs: the folder stays on the
 # Linux side (drive Z:), so the prefix holds nothing of it.
 use_prefix "$work/wineprefix"

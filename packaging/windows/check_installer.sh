@@ -31,7 +31,7 @@ shopt -u nullglob
 [ ${#installers[@]} -eq 1 ] || fail "cpack made ${#installers[@]} installers, not 1"
 installer=${installers[0]}
 
-start_x "$work/logs/xvfb.log"
+start_x "$work/xvfb.display"
 use_prefix "$work/wineprefix"
 
 # /S: no pages, no questions. The installer is 64-bit, so its Program Files

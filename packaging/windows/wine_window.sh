@@ -26,7 +26,8 @@ note() {
     echo "-- $(date +%T) $*"
 }
 
-xvfb_pid=""
+xvfb_server=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../cmake" && pwd)/xvfb-server.sh
+x_file=""
 used_prefixes=()
 
 # end_all_on_exit: stop_all when the script ends, also on a signal.
@@ -40,25 +41,19 @@ stop_all() {
     for p in "${used_prefixes[@]}"; do
         WINEPREFIX=$p timeout 20 "$wineserver" -k >/dev/null 2>&1 || true
     done
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
+    if [ -n "$x_file" ]; then
+        "$xvfb_server" stop "$x_file"
+        x_file=""
     fi
 }
 
-# start_x LOG: an X server on a display number it picks free itself, as DISPLAY.
+# start_x FILE: an X server on a display number it picks free itself, as
+# DISPLAY; FILE records it for stop_all.
 start_x() {
-    local fifo number=""
-    fifo=$(mktemp -u)
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$1" 2>&1 &
-    xvfb_pid=$!
-    # The display number arrives once the server accepts connections.
-    read -r -t 20 number <"$fifo" || true
-    rm -f "$fifo"
-    [ -n "$number" ] || { cat "$1" >&2; fail "Xvfb did not start within 20 s"; }
-    export DISPLAY=:$number
+    x_file=$1
+    "$xvfb_server" start "$x_file" || fail "Xvfb did not start"
+    read -r DISPLAY _ <"$x_file"
+    export DISPLAY
     note "X server on $DISPLAY"
 }
 
