@@ -275,6 +275,15 @@ TEST_F(HidrawDeviceTest, WritePutsTheReportIdFirst) {
   EXPECT_EQ(info->caps, (HidReportLengths{65, 65, 5}));
   ASSERT_EQ(dev.Write(data, 1000), 1);
   EXPECT_EQ(tree_.ReadNode(numbered), WithId(5, data));
+
+  // An LED output report (ID 2) declared first: the 64-byte report still goes as ID 5.
+  Bytes descriptor = sim::FakeHidrawTree::LedDescriptor(2);
+  const Bytes vendor = sim::FakeHidrawTree::VendorDescriptor(64, 64, 5);
+  descriptor.insert(descriptor.end(), vendor.begin(), vendor.end());
+  const int withLeds = tree_.AddInterface(kVendor, 0x4023, descriptor, NodeKind::kRegularFile);
+  ASSERT_NE(dev.Open(kVendor, 0x4023, 64, 64, 0), nullptr);
+  ASSERT_EQ(dev.Write(data, 1000), 1);
+  EXPECT_EQ(tree_.ReadNode(withLeds), WithId(5, data));
 }
 
 TEST_F(HidrawDeviceTest, ReadsUnnumberedAndNumberedReports) {

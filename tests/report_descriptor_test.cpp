@@ -89,8 +89,19 @@ TEST(ReportDescriptorTest, LargestReportOfEachKindWins) {
   }));
   ASSERT_TRUE(parsed);
   // Inputs: ID 1 has 20 bytes, ID 2 17 after rounding. Output: ID 4's 32
-  // bytes, but the ID of the first Output item. Features do not count.
-  EXPECT_EQ(parsed->lengths, (HidReportLengths{21, 33, 3}));
+  // bytes, and its ID. Features do not count.
+  EXPECT_EQ(parsed->lengths, (HidReportLengths{21, 33, 4}));
+}
+
+TEST(ReportDescriptorTest, OutputReportIdIsTheLongestOutputReports) {
+  // A 1-byte LED report (ID 2) before and after the 64-byte vendor report (ID 5).
+  const Bytes leds = sim::FakeHidrawTree::LedDescriptor(2);
+  const Bytes vendor = VendorDescriptor(64, 64, 5);
+  for (const Bytes& descriptor : {Concat(leds, vendor), Concat(vendor, leds)})
+    EXPECT_EQ(Parse(descriptor).value().lengths, (HidReportLengths{65, 65, 5}));
+  // Of equally long reports the first declared, whatever its ID.
+  const Bytes ties = Concat(Concat(VendorDescriptor(8, 64, 6), VendorDescriptor(8, 64, 9)), vendor);
+  EXPECT_EQ(Parse(ties).value().lengths.outputReportId, 6);
 }
 
 TEST(ReportDescriptorTest, PushAndPopRestoreGlobalState) {

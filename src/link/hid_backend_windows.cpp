@@ -4,8 +4,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <utility>
+
+#include "link/report_descriptor.h"
 
 namespace tarvik {
 
@@ -166,15 +169,38 @@ bool QueryIdentity(const WindowsHidApi& api, HANDLE file, HidIdentity* out) {
   return true;
 }
 
-// The report ID of the first output item, button items before value items; 0
-// when there is none. False when the items are declared but cannot be read.
+// Output bits of one button item: one per usage. Newer headers carry the
+// item's report count, older ones only the usage range.
+template <typename ButtonCaps>
+uint64_t OutputBits(const ButtonCaps& item) {
+  if constexpr (requires { item.ReportCount; }) {
+    return item.ReportCount;
+  } else {
+    if (!item.IsRange) return 1;
+    const USAGE first = item.Range.UsageMin;
+    const USAGE last = item.Range.UsageMax;
+    return last >= first ? uint64_t{last} - first + 1 : 0;
+  }
+}
+
+uint64_t OutputBits(const HIDP_VALUE_CAPS& item) {
+  return uint64_t{item.BitSize} * item.ReportCount;
+}
+
+// Adds the output items of one kind to their reports' tallies. False when the
+// items are declared but cannot be read.
 template <typename Caps, typename Get>
-bool FirstReportId(Get get, PHIDP_PREPARSED_DATA data, USHORT declared, int* id) {
+bool TallyOutputs(Get get, PHIDP_PREPARSED_DATA data, USHORT declared, OutputReportTally* tally) {
   if (declared == 0) return true;
   std::vector<Caps> caps(declared);
   USHORT count = declared;
   if (get(HidP_Output, caps.data(), &count, data) != HIDP_STATUS_SUCCESS) return false;
-  if (count > 0) *id = caps[0].ReportID;
+  for (const Caps& item : std::span(caps).first(std::min(count, declared))) {
+    // An alias names the same field as the item after it.
+    if (item.IsAlias) continue;
+    tally->Declare(item.ReportID);
+    tally->bits[item.ReportID] += OutputBits(item);  // at most 2^16 items of 2^32 bits
+  }
   return true;
 }
 
@@ -182,16 +208,16 @@ bool QueryLengths(const WindowsHidApi& api, HANDLE file, HidReportLengths* out) 
   const PreparsedData data(api, file);
   HIDP_CAPS caps{};
   if (!data || api.HidP_GetCaps(data.get(), &caps) != HIDP_STATUS_SUCCESS) return false;
-  int id = -1;
-  if (!FirstReportId<HIDP_BUTTON_CAPS>(api.HidP_GetButtonCaps, data.get(),
-                                       caps.NumberOutputButtonCaps, &id))
-    return false;
-  if (id < 0 && !FirstReportId<HIDP_VALUE_CAPS>(api.HidP_GetValueCaps, data.get(),
-                                                caps.NumberOutputValueCaps, &id))
+  // Buttons first: of two equally long reports, the first seen is written.
+  OutputReportTally outputs;
+  if (!TallyOutputs<HIDP_BUTTON_CAPS>(api.HidP_GetButtonCaps, data.get(),
+                                      caps.NumberOutputButtonCaps, &outputs) ||
+      !TallyOutputs<HIDP_VALUE_CAPS>(api.HidP_GetValueCaps, data.get(), caps.NumberOutputValueCaps,
+                                     &outputs))
     return false;
   out->input = caps.InputReportByteLength;
   out->output = caps.OutputReportByteLength;
-  out->outputReportId = static_cast<uint8_t>(std::max(id, 0));
+  out->outputReportId = outputs.LongestId();
   return true;
 }
 

@@ -57,20 +57,30 @@ int ReportLength(const BitsPerReport& bits) {
 
 }  // namespace
 
+void OutputReportTally::Declare(uint8_t id) {
+  if (std::find(declared.begin(), declared.end(), id) == declared.end()) declared.push_back(id);
+}
+
+uint8_t OutputReportTally::LongestId() const {
+  if (declared.empty()) return 0;
+  uint8_t longest = declared.front();
+  for (const uint8_t id : declared)
+    if (bits[id] > bits[longest]) longest = id;
+  return longest;
+}
+
 bool ParseReportLengths(std::span<const uint8_t> descriptor, HidReportLengths* out,
                         bool* numbered) {
   if (out == nullptr || descriptor.empty() || descriptor.size() > kMaxReportDescriptorSize)
     return false;
 
   BitsPerReport inputBits{};
-  BitsPerReport outputBits{};
+  OutputReportTally outputs;
   BitsPerReport featureBits{};
   GlobalState state;
   std::array<GlobalState, kMaxGlobalStackDepth> stack;
   int depth = 0;
   bool hasReportIds = false;
-  bool sawOutput = false;
-  uint8_t outputReportId = 0;
 
   std::size_t pos = 0;
   while (pos < descriptor.size()) {
@@ -114,11 +124,8 @@ bool ParseReportLengths(std::span<const uint8_t> descriptor, HidReportLengths* o
         if (!AddBits(inputBits, state)) return false;
         break;
       case kOutput:
-        if (!sawOutput) {
-          sawOutput = true;
-          outputReportId = static_cast<uint8_t>(state.reportId);
-        }
-        if (!AddBits(outputBits, state)) return false;
+        outputs.Declare(static_cast<uint8_t>(state.reportId));
+        if (!AddBits(outputs.bits, state)) return false;
         break;
       case kFeature:
         // Feature reports have no length here but must be sane all the same.
@@ -130,8 +137,8 @@ bool ParseReportLengths(std::span<const uint8_t> descriptor, HidReportLengths* o
   }
 
   out->input = ReportLength(inputBits);
-  out->output = ReportLength(outputBits);
-  out->outputReportId = outputReportId;
+  out->output = ReportLength(outputs.bits);
+  out->outputReportId = outputs.LongestId();
   if (numbered != nullptr) *numbered = hasReportIds;
   return true;
 }

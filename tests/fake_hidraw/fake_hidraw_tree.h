@@ -62,6 +62,9 @@ class FakeHidrawTree {
   // and one output report of 8-bit fields; a size of 0 leaves that report out,
   // reportId 0 leaves the reports unnumbered.
   static std::vector<uint8_t> VendorDescriptor(int inputBytes, int outputBytes, int reportId);
+  // A telephony headset collection: hook switch and mute buttons in, three
+  // LEDs out, each a 1-byte report of ID reportId.
+  static std::vector<uint8_t> LedDescriptor(uint8_t reportId);
 
  private:
   std::string DeviceDir(int number) const;

@@ -248,39 +248,45 @@ NTSTATUS WINAPI GetCaps(PHIDP_PREPARSED_DATA data, PHIDP_CAPS caps) {
   *caps = HIDP_CAPS{};
   caps->InputReportByteLength = iface.inputLength;
   caps->OutputReportByteLength = iface.outputLength;
-  caps->NumberOutputButtonCaps = static_cast<USHORT>(iface.outputButtonIds.size());
-  caps->NumberOutputValueCaps = static_cast<USHORT>(iface.outputValueIds.size());
+  caps->NumberOutputButtonCaps =
+      static_cast<USHORT>(iface.outputButtonIds.size() + iface.outputButtons.size());
+  caps->NumberOutputValueCaps =
+      static_cast<USHORT>(iface.outputValueIds.size() + iface.outputValues.size());
   return HIDP_STATUS_SUCCESS;
 }
 
 template <typename Caps>
 NTSTATUS OutputItems(HIDP_REPORT_TYPE type, Caps* caps, PUSHORT length, PHIDP_PREPARSED_DATA data,
-                     std::vector<UCHAR> FakeHidInterface::*ids) {
+                     std::vector<UCHAR> FakeHidInterface::*ids,
+                     std::vector<Caps> FakeHidInterface::*sized) {
   std::lock_guard lock(S().mutex);
   const int index = Described(data);
   if (index < 0) return HIDP_STATUS_INVALID_PREPARSED_DATA;
-  const std::vector<UCHAR> none;
-  const std::vector<UCHAR>& items = type == HidP_Output ? S().interfaces[index].*ids : none;
+  std::vector<Caps> items;
+  if (type == HidP_Output) {
+    for (const UCHAR id : S().interfaces[index].*ids) items.emplace_back().ReportID = id;
+    items.insert(items.end(), (S().interfaces[index].*sized).begin(),
+                 (S().interfaces[index].*sized).end());
+  }
   if (*length < items.size()) {
     *length = static_cast<USHORT>(items.size());
     return HIDP_STATUS_BUFFER_TOO_SMALL;
   }
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    caps[i] = Caps{};
-    caps[i].ReportID = items[i];
-  }
+  std::copy(items.begin(), items.end(), caps);
   *length = static_cast<USHORT>(items.size());
   return HIDP_STATUS_SUCCESS;
 }
 
 NTSTATUS WINAPI GetButtonCaps(HIDP_REPORT_TYPE type, PHIDP_BUTTON_CAPS caps, PUSHORT length,
                               PHIDP_PREPARSED_DATA data) {
-  return OutputItems(type, caps, length, data, &FakeHidInterface::outputButtonIds);
+  return OutputItems(type, caps, length, data, &FakeHidInterface::outputButtonIds,
+                     &FakeHidInterface::outputButtons);
 }
 
 NTSTATUS WINAPI GetValueCaps(HIDP_REPORT_TYPE type, PHIDP_VALUE_CAPS caps, PUSHORT length,
                              PHIDP_PREPARSED_DATA data) {
-  return OutputItems(type, caps, length, data, &FakeHidInterface::outputValueIds);
+  return OutputItems(type, caps, length, data, &FakeHidInterface::outputValueIds,
+                     &FakeHidInterface::outputValues);
 }
 
 BOOL WINAPI FakeReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD, LPOVERLAPPED overlapped) {

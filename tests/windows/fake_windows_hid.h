@@ -28,6 +28,9 @@ struct FakeHidInterface {
   bool detailSizeTooSmall = false;  // the size query names a size the path does not fit
   bool detailFails = false;         // the detail call itself fails
   bool writesComplete = true;       // false: writes run until cancelled or unplugged
+  // Output items with their sizes, listed after the ID-only ones.
+  std::vector<HIDP_BUTTON_CAPS> outputButtons;
+  std::vector<HIDP_VALUE_CAPS> outputValues;
 };
 
 class FakeWindowsHid {

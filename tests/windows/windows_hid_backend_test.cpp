@@ -103,6 +103,33 @@ TEST_F(WindowsHidTest, FindsTheRightInterfacePassingOverTheOthers) {
   EXPECT_EQ(device.Info()->attributes, (HidIdentity{0x1234, 0x0001}));
 }
 
+TEST_F(WindowsHidTest, ReportIdIsTheLongestOutputReports) {
+  const auto bytes = [](UCHAR id, USHORT count) {
+    HIDP_VALUE_CAPS caps{};
+    caps.ReportID = id;
+    caps.BitSize = 8;
+    caps.ReportCount = count;
+    return caps;
+  };
+  HIDP_BUTTON_CAPS keys{};  // 16 one-bit usages
+  keys.ReportID = 7;
+  keys.IsRange = TRUE;
+  keys.Range.UsageMax = 15;
+  FakeHidInterface a = Tarvik(L"a"), b = Tarvik(L"b"), c = Tarvik(L"c");
+  a.outputButtonIds = {2, 2, 2};  // three LEDs beside 64 vendor bytes
+  a.outputValues = {bytes(5, 64)};
+  b.outputValues = {bytes(5, 32), bytes(6, 48), bytes(5, 32)};  // one report in two items
+  c.outputButtons = {keys};
+  c.outputValues = {bytes(8, 1)};
+  for (const auto& iface : {a, b, c}) fake.Add(iface);
+  const std::pair<const char*, int> expected[] = {{"a", 5}, {"b", 5}, {"c", 7}};
+  for (const auto& [id, reportId] : expected) {
+    HidReportLengths lengths;
+    EXPECT_TRUE(backend.ReadReportLengths(id, &lengths));
+    EXPECT_EQ(lengths.outputReportId, reportId) << id;
+  }
+}
+
 TEST_F(WindowsHidTest, InterfaceGoneBeforeItsOpenIsPassedOver) {
   FakeHidInterface goneAtOnce = Tarvik(L"a");
   goneAtOnce.opensBeforeUnplug = 0;
