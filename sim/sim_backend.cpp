@@ -72,6 +72,13 @@ std::unique_ptr<HidHandle> SimBackend::OpenInterface(const std::string& id) {
   return handle;
 }
 
+std::string SimBackend::TopologyPath(const std::string& id) {
+  std::shared_ptr<SimDevice::Core> core = FindRegistered(id);
+  if (!core) return {};
+  std::lock_guard lock(core->mu);
+  return core->options.topology;
+}
+
 SimBackend& DefaultSimBackend() {
   static SimBackend backend;
   return backend;

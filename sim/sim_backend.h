@@ -11,6 +11,7 @@ class SimBackend : public HidBackend {
   bool ReadIdentity(const std::string& id, HidIdentity* out) override;
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override;
   std::unique_ptr<HidHandle> OpenInterface(const std::string& id) override;
+  std::string TopologyPath(const std::string& id) override;
 };
 
 // One shared instance, for code that wants a backend reference to keep.

@@ -76,6 +76,7 @@ struct SimOptions {
   uint16_t productId = 0x4021;
   int inputReportLength = 65;  // report-ID byte counted
   int outputReportLength = 65;
+  std::string topology = {};  // the USB port it is plugged into ("1-4.2"); empty: unknown
 };
 
 class SimDevice {

@@ -21,7 +21,7 @@ struct HidIdentity {
 struct HidReportLengths {
   int input = 0;
   int output = 0;
-  uint8_t outputReportId = 0;  // ID of the first output item, 0 when unnumbered
+  uint8_t outputReportId = 0;  // ID of the longest output report, 0 when unnumbered
   bool operator==(const HidReportLengths&) const = default;
 };
 
@@ -63,6 +63,15 @@ class HidBackend {
   virtual bool ReadReportLengths(const std::string& id, HidReportLengths* out) = 0;
   // Opens the interface for reading and writing; null if it cannot be opened.
   virtual std::unique_ptr<HidHandle> OpenInterface(const std::string& id) = 0;
+  // The interface's place on the USB bus as a bus-port chain ("1-4.2"), the
+  // same while the device stays in its port, across restarts and re-plugging;
+  // empty when the system does not tell.
+  virtual std::string TopologyPath(const std::string& id) {
+    static_cast<void>(id);
+    return {};
+  }
+  // The name a user knows the interface by (its /dev node on Linux).
+  virtual std::string NodePath(const std::string& id) { return id; }
 };
 
 // The machine's own HID interfaces (hidraw under /sys and /dev on Linux).

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -237,6 +238,35 @@ void HidrawHandle::AbortRead() {
   }
 }
 
+// How many groups of digits `text` holds, split by single dots; 0 when it
+// holds anything else or an empty group.
+int DotGroups(std::string_view text) {
+  int groups = 1;
+  bool lastWasDigit = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      lastWasDigit = true;
+    } else if (c == '.' && lastWasDigit) {
+      lastWasDigit = false;
+      ++groups;
+    } else {
+      return 0;
+    }
+  }
+  return lastWasDigit ? groups : 0;
+}
+
+// "<bus>-<port>[.<port>...]:<configuration>.<interface>".
+bool IsUsbInterfaceName(std::string_view name) {
+  const std::size_t colon = name.find(':');
+  const std::size_t dash = name.find('-');
+  if (colon == std::string_view::npos || dash == std::string_view::npos || dash > colon)
+    return false;
+  return DotGroups(name.substr(0, dash)) == 1 &&
+         DotGroups(name.substr(dash + 1, colon - dash - 1)) >= 1 &&
+         DotGroups(name.substr(colon + 1)) == 2;
+}
+
 }  // namespace
 
 HidrawBackend::HidrawBackend(std::string sysRoot, std::string devRoot)
@@ -297,6 +327,27 @@ bool HidrawBackend::DescribeNode(int fd, HidIdentity* identity,
   descriptor->assign(report->value, report->value + size);
   return true;
 }
+
+std::string UsbTopologyOf(std::string_view sysfsPath) {
+  while (!sysfsPath.empty()) {
+    const std::size_t slash = sysfsPath.rfind('/');
+    const std::string_view name =
+        slash == std::string_view::npos ? sysfsPath : sysfsPath.substr(slash + 1);
+    if (IsUsbInterfaceName(name)) return std::string(name.substr(0, name.find(':')));
+    if (slash == std::string_view::npos) break;
+    sysfsPath = sysfsPath.substr(0, slash);
+  }
+  return {};
+}
+
+std::string HidrawBackend::TopologyPath(const std::string& id) {
+  if (!IsNodeName(id)) return {};
+  char resolved[PATH_MAX];
+  if (realpath(DeviceDir(id).c_str(), resolved) == nullptr) return {};
+  return UsbTopologyOf(resolved);
+}
+
+std::string HidrawBackend::NodePath(const std::string& id) { return devRoot_ + "/" + id; }
 
 std::unique_ptr<HidHandle> HidrawBackend::OpenInterface(const std::string& id) {
   if (!IsNodeName(id)) return nullptr;

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/hid_backend.h"
 
 namespace tarvik {
+
+// The bus-port chain of the USB interface directory ("1-4.2:1.3") nearest the
+// end of a sysfs device path; empty when there is none.
+std::string UsbTopologyOf(std::string_view sysfsPath);
 
 // Interface ids are the node names, "hidraw0", "hidraw1" and so on. The roots
 // can point at a stand-in tree for tests.
@@ -23,6 +28,9 @@ class HidrawBackend : public HidBackend {
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override;
   // Null also when the opened node cannot tell its identity and descriptor.
   std::unique_ptr<HidHandle> OpenInterface(const std::string& id) override;
+  // From the USB interface directory the node's device sits under in sysfs.
+  std::string TopologyPath(const std::string& id) override;
+  std::string NodePath(const std::string& id) override;
 
  protected:
   // The identity and report descriptor of the node open on `fd`, asked of the

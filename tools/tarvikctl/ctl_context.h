@@ -23,7 +23,10 @@ struct Context {
 
   bool json = false;
   bool trace = false;
-  bool simulate = false;
+  int simulate = 0;     // stand-in devices to attach instead of hardware
+  std::string device;   // the selector of the Tarvik to use; empty: the first
+  bool all = false;     // run on every attached Tarvik
+  bool changesDevice = false;  // the command may change the device
   bool yes = false;
   bool force = false;  // go on when the lock cannot be taken
 };

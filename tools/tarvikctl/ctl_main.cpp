@@ -1,13 +1,17 @@
 #include "ctl_main.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 
+#include "all_devices.h"
+#include "config_command.h"
 #include "exit_codes.h"
 #include "firmware_command.h"
 #include "list_command.h"
 #include "op_command.h"
 #include "settings_command.h"
+#include "stand_ins.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -37,8 +41,16 @@ int RunCommand(const std::vector<std::string>& args, Context& context) {
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
   app.add_flag("--trace", context.trace,
                "write every report sent and received, in hex, to standard error");
-  app.add_flag("--simulate", context.simulate,
-               "use the built-in stand-in device instead of hardware");
+  app.add_option("--simulate", context.simulate,
+                 "use N built-in stand-in devices (1 when no N is given) instead of hardware")
+      ->expected(0, 1)
+      ->default_str("1")
+      ->check(CLI::Range(0, kMaxStandIns));
+  CLI::Option* device =
+      app.add_option("--device", context.device,
+                     "the Tarvik to use: its index, hidraw path or USB topology path from list");
+  CLI::Option* all = app.add_flag("--all", context.all, "run the command on every attached Tarvik");
+  device->excludes(all);
   app.add_flag("-y,--yes", context.yes, "do not ask before a restart or a firmware transfer");
   app.add_flag(
       "--force", context.force,
@@ -66,6 +78,16 @@ int RunCommand(const std::vector<std::string>& args, Context& context) {
   opCommand->add_option("--out", op.outFile,
                         "file the operation's buffer or message is written to");
 
+  std::string configFile;
+  bool dryRun = false;
+  CLI::App* save = app.add_subcommand("save", "write every setting to a JSON file");
+  save->add_option("FILE", configFile, "file to write; with --all, a folder for one file each")
+      ->required();
+  CLI::App* apply =
+      app.add_subcommand("apply", "change the device to the settings of a file made by save");
+  apply->add_option("FILE", configFile, "file made by save")->required();
+  apply->add_flag("--dry-run", dryRun, "print what would change and change nothing");
+
   std::string image;
   std::vector<std::string> targets;
   CLI::App* firmware = app.add_subcommand("firmware", "check and transfer firmware");
@@ -89,16 +111,47 @@ int RunCommand(const std::vector<std::string>& args, Context& context) {
     return Fail(context, kExitUsage, error.what());
   }
 
+  const std::vector<std::unique_ptr<sim::SimDevice>> standIns = MakeStandIns(context.simulate);
   if (app.got_subcommand("list")) return ListDevices(context);
-  if (app.got_subcommand("show")) return ShowSettings(context);
-  if (app.got_subcommand(set)) return SetSetting(context, name, value);
-  if (app.got_subcommand(opCommand)) {
+
+  DeviceCommand command;
+  if (app.got_subcommand("show")) {
+    command = [](Context& c, const AttachedDevice&) { return ShowSettings(c); };
+  } else if (app.got_subcommand(set)) {
+    context.changesDevice = true;
+    command = [&](Context& c, const AttachedDevice&) { return SetSetting(c, name, value); };
+  } else if (app.got_subcommand(save)) {
+    std::error_code error;
+    if (context.all && !std::filesystem::is_directory(configFile, error) &&
+        !std::filesystem::create_directories(configFile, error))
+      return Fail(context, kExitCannotWrite, "cannot make the folder " + configFile);
+    command = [&](Context& c, const AttachedDevice& d) {
+      return SaveSettings(c, context.all ? SaveFileFor(configFile, d) : configFile);
+    };
+  } else if (app.got_subcommand(apply)) {
+    // A bad document is refused once, before any device is touched.
+    if (const int code = CheckConfigFile(context, configFile)) return code;
+    context.changesDevice = !dryRun;
+    command = [&](Context& c, const AttachedDevice&) {
+      return ApplySettings(c, configFile, dryRun);
+    };
+  } else if (app.got_subcommand(opCommand)) {
     if (listOps) return ListOps(context);
     if (op.operation.empty()) return Fail(context, kExitUsage, "op needs an OPERATION, or --list");
-    return RunOp(context, op);
+    context.changesDevice = true;
+    command = [&](Context& c, const AttachedDevice&) { return RunOp(c, op); };
+  } else if (update->parsed()) {
+    context.changesDevice = true;
+    command = [&](Context& c, const AttachedDevice&) {
+      return UpdateFirmwarePackage(c, image, targets);
+    };
+  } else if (section->parsed()) {
+    context.changesDevice = true;
+    command = [&](Context& c, const AttachedDevice&) {
+      return UpdateFirmwareSectionImage(c, image);
+    };
   }
-  if (update->parsed()) return UpdateFirmwarePackage(context, image, targets);
-  if (section->parsed()) return UpdateFirmwareSectionImage(context, image);
+  if (command) return context.all ? RunOnAll(context, command) : command(context, {});
   return Fail(context, kExitUsage, "no command given");
 }
 

@@ -5,7 +5,7 @@
 
 #include "exit_codes.h"
 #include "sim/sim_backend.h"
-#include "sim/sim_device.h"
+#include "selected_backend.h"
 #include "trace_backend.h"
 
 namespace tarvik::ctl {
@@ -27,7 +27,32 @@ bool MayTalkToDevice(const Context& context, SingleInstanceLock::Result locked) 
          (locked == SingleInstanceLock::Result::kUnavailable && context.force);
 }
 
+HidBackend& BusOf(const Context& context) {
+  if (context.simulate > 0) return sim::DefaultSimBackend();
+  return context.systemBackend != nullptr ? *context.systemBackend : SystemHidBackend();
+}
+
 DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
+
+int DeviceConnection::Choose(HidBackend& bus) {
+  if (context_.device.empty() && !context_.changesDevice) return kExitOk;
+  const std::vector<AttachedDevice> devices = ListAttached(bus);
+  if (context_.device.empty()) {
+    // The session opens the first in list order, as it always has.
+    if (devices.size() > 1)
+      context_.err << "tarvikctl: " << devices.size() << " Tarviks attached; using "
+                   << DeviceName(devices.front()) << " (choose another with --device)\n";
+    return kExitOk;
+  }
+  const AttachedDevice* chosen = FindSelected(devices, context_.device);
+  if (chosen == nullptr)
+    return Fail(context_, kExitNotFound,
+                "no Tarvik matches '" + context_.device +
+                    "'; tarvikctl list shows the attached ones and their selectors");
+  selected_ = std::make_unique<SelectedBackend>(bus, *chosen);
+  backend_ = selected_.get();
+  return kExitOk;
+}
 
 DeviceConnection::~DeviceConnection() {
   if (session_) session_->Close();
@@ -40,12 +65,8 @@ int DeviceConnection::Open() {
                 "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it "
                 "and try again");
   if (!MayTalkToDevice(context_, locked)) return Fail(context_, kExitBusy, kLockUnavailable);
-  if (context_.simulate) {
-    standIn_ = std::make_unique<sim::SimDevice>();
-    backend_ = &sim::DefaultSimBackend();
-  } else {
-    backend_ = context_.systemBackend != nullptr ? context_.systemBackend : &SystemHidBackend();
-  }
+  backend_ = &BusOf(context_);
+  if (const int code = Choose(*backend_)) return code;
   if (context_.trace) {
     trace_ = std::make_unique<TraceBackend>(*backend_, context_.err);
     backend_ = trace_.get();

@@ -10,13 +10,14 @@
 #include "ctl_context.h"
 #include "link/hid_dev_comm_app.h"
 
-namespace tarvik::sim {
-class SimDevice;
-}
-
 namespace tarvik::ctl {
 
+class SelectedBackend;
 class TraceBackend;
+
+// The bus tarvikctl looks for Tarviks on: the stand-ins with --simulate,
+// else the system's.
+HidBackend& BusOf(const Context& context);
 
 // The command that installs the udev rule that lets the logged-in user open
 // the Tarvik.
@@ -44,10 +45,13 @@ class DeviceConnection {
 
  private:
   int Explain(Presence probe);
+  // Narrows the bus to the device --device names; without one, tells which of
+  // several Tarviks a changing command acts on. 0 or an exit code.
+  int Choose(HidBackend& bus);
 
   Context& context_;
   SingleInstanceLock lock_;
-  std::unique_ptr<sim::SimDevice> standIn_;
+  std::unique_ptr<SelectedBackend> selected_;
   std::unique_ptr<TraceBackend> trace_;
   HidBackend* backend_ = nullptr;
   std::unique_ptr<CHidDevCommApp> session_;

@@ -7,6 +7,7 @@ namespace tarvik::ctl {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the device refused or the operation failed
 inline constexpr int kExitUsage = 64;        // bad command line
+inline constexpr int kExitDataErr = 65;      // a file's content is not what it must be
 inline constexpr int kExitNoInput = 66;      // a file to read is missing or unusable
 inline constexpr int kExitNotFound = 69;     // no Tarvik attached
 inline constexpr int kExitInternal = 70;     // an unexpected fault of tarvikctl itself

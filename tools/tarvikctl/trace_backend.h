@@ -21,6 +21,8 @@ class TraceBackend : public HidBackend {
     return inner_.ReadReportLengths(id, out);
   }
   std::unique_ptr<HidHandle> OpenInterface(const std::string& id) override;
+  std::string TopologyPath(const std::string& id) override { return inner_.TopologyPath(id); }
+  std::string NodePath(const std::string& id) override { return inner_.NodePath(id); }
 
   // One line: direction, then the report's data bytes from the marker on.
   // Reports cross two threads, hence the lock.

@@ -1,0 +1,117 @@
+// tarvikctl with several Tarviks attached: the list and its selectors,
+// --device and --all, and the summary of a run over every device.
+#include <gtest/gtest.h>
+
+#include "commands/command_id.h"
+#include "ctl/ctl_fixture.h"
+#include "exit_codes.h"
+
+namespace tarvik {
+namespace {
+
+constexpr uint16_t kGain = 0x0103;
+const std::vector<uint8_t> kPlus3dB = {0x00, 0x03};  // 768, little-endian
+
+class CtlBench : public testing::CtlOnStandIn {
+ protected:
+  static sim::SimOptions At(const std::string& topology, uint16_t productId = 0x4021) {
+    sim::SimOptions options;
+    options.topology = topology;
+    options.productId = productId;
+    return options;
+  }
+  std::vector<uint8_t> GainL(const sim::SimDevice& d) const {
+    return d.Setting(0, kGain, TARGET_INPUT_L);
+  }
+
+  // `device` of the fixture has no topology; these two have, and the second
+  // is one the session tries before the 0x4026 of the first.
+  sim::SimDevice portA{At("3-1", 0x4026)};
+  sim::SimDevice portB{At("3-2.4")};
+};
+
+TEST_F(CtlBench, ListsInTheOrderSessionsPickAndEverySelectorNamesItsDevice) {
+  portA.SetFirmwareVersion("2.30");
+  ASSERT_EQ(Invoke({"--json", "list"}), ctl::kExitOk) << err.str();
+  const nlohmann::json devices = Json()["devices"];
+  ASSERT_EQ(devices.size(), 3u);
+  EXPECT_EQ(devices[0]["productId"], "0x4021");
+  EXPECT_EQ(devices[2]["topology"], "3-1");
+  EXPECT_EQ(devices[2]["productId"], "0x4026");
+  EXPECT_EQ(devices[2]["firmware"], "2.30");
+  const std::string byIndex = "2";
+  const std::string byPath = devices[2]["path"];
+  for (const std::string& selector : {byIndex, byPath, std::string("3-1")}) {
+    portA.SetSetting(0, kGain, TARGET_INPUT_L, 0, {0, 0});
+    ASSERT_EQ(Invoke({"--device", selector, "set", "gain-l", "+3dB"}), ctl::kExitOk)
+        << selector << ": " << err.str();
+    EXPECT_EQ(GainL(portA), kPlus3dB) << selector;
+    EXPECT_EQ(err.str(), "") << "a chosen device needs no word of which one was used";
+  }
+  EXPECT_NE(GainL(portB), kPlus3dB);
+  EXPECT_NE(GainL(device), kPlus3dB);
+}
+
+TEST_F(CtlBench, WithoutASelectorAChangeGoesToTheFirstAndSaysSo) {
+  ASSERT_EQ(Invoke({"set", "gain-l", "+3dB"}), ctl::kExitOk) << err.str();
+  const bool fixtureFirst = GainL(device) == kPlus3dB;
+  EXPECT_TRUE(fixtureFirst != (GainL(portB) == kPlus3dB));
+  EXPECT_NE(err.str().find("3 Tarviks attached; using"), std::string::npos) << err.str();
+  ASSERT_EQ(Invoke({"show"}), ctl::kExitOk);
+  EXPECT_EQ(err.str(), "") << "reading needs no word of which device";
+}
+
+TEST_F(CtlBench, BadSelectionsChangeNothing) {
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    const char* says;
+  } cases[] = {
+      {{"--device", "7", "set", "gain-l", "3"}, ctl::kExitNotFound, "no Tarvik matches '7'"},
+      {{"--device", "9-9", "set", "gain-l", "3"}, ctl::kExitNotFound, "no Tarvik matches '9-9'"},
+      {{"--device", "0", "--device", "1", "set", "gain-l", "3"}, ctl::kExitUsage, "--device"},
+      {{"--device", "0", "--all", "set", "gain-l", "3"}, ctl::kExitUsage, "excludes"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Invoke(c.args), c.code) << c.args[1];
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+  }
+  // Unplugged between list and use: its selector no longer matches.
+  portB.Unplug();
+  EXPECT_EQ(Invoke({"--device", "3-2.4", "set", "gain-l", "3"}), ctl::kExitNotFound);
+  for (const sim::SimDevice* d : {&device, &portA, &portB}) EXPECT_NE(GainL(*d), kPlus3dB);
+}
+
+TEST_F(CtlBench, AllGoesOnPastAFailedDeviceAndSummarisesEach) {
+  portA.InjectFault(sim::Fault{sim::FaultKind::BadStatus, 0, 0x07}, 0, 1000);
+  EXPECT_EQ(Invoke({"--json", "--all", "set", "gain-l", "+3dB"}), ctl::kExitFailed);
+  const nlohmann::json summary = Json();
+  EXPECT_EQ(summary["succeeded"], 2);
+  EXPECT_EQ(summary["failed"], 1);
+  for (const nlohmann::json& d : summary["devices"]) {
+    const bool failing = d["topology"] == "3-1";
+    EXPECT_EQ(d["result"], failing ? "failed" : "ok") << d;
+    if (failing) {
+      EXPECT_NE(d["error"].get<std::string>().find("did not answer"), std::string::npos);
+    }
+  }
+  EXPECT_EQ(GainL(device), kPlus3dB);
+  EXPECT_EQ(GainL(portB), kPlus3dB);
+  EXPECT_NE(err.str().find("[3/3]"), std::string::npos) << "a progress line per device";
+
+  portA.InjectFault(sim::Fault{});
+  ASSERT_EQ(Invoke({"--all", "show"}), ctl::kExitOk) << err.str();
+  EXPECT_NE(out.str().find("== 3-1 ("), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("== 3-2.4 ("), std::string::npos);
+}
+
+TEST_F(CtlBench, ATopologySelectorFollowsTheDeviceThroughItsRestart) {
+  portB.SetRestartPlan(200);
+  ASSERT_EQ(Invoke({"--yes", "--device", "3-2.4", "set", "usb-speed", "full-speed"}),
+            ctl::kExitOk)
+      << err.str();
+  EXPECT_EQ(portB.Setting(0, 0x001A, 0), (std::vector<uint8_t>{1}));
+}
+
+}  // namespace
+}  // namespace tarvik

@@ -1,0 +1,25 @@
+// --all: one command run on every attached Tarvik in turn, with a progress
+// line per device and a summary at the end.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ctl_context.h"
+#include "device_list.h"
+
+namespace tarvik::ctl {
+
+// One command on one device; `context.device` names the device.
+using DeviceCommand = std::function<int(Context& context, const AttachedDevice& device)>;
+
+// Runs `command` on each attached Tarvik, one after another; a device that
+// fails does not stop the others. 0 only when every device succeeded; when
+// all failures share an exit code, that code, otherwise 1.
+int RunOnAll(Context& context, const DeviceCommand& command);
+
+// The file `save --all` writes for `device` in `folder`, named by its
+// topology path (or its node where that is unknown).
+std::string SaveFileFor(const std::string& folder, const AttachedDevice& device);
+
+}  // namespace tarvik::ctl
