@@ -2,6 +2,8 @@
 // --device and --all, and the summary of a run over every device.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "commands/command_id.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
@@ -103,6 +105,24 @@ TEST_F(CtlBench, AllGoesOnPastAFailedDeviceAndSummarisesEach) {
   ASSERT_EQ(Invoke({"--all", "show"}), ctl::kExitOk) << err.str();
   EXPECT_NE(out.str().find("== 3-1 ("), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("== 3-2.4 ("), std::string::npos);
+}
+
+TEST_F(CtlBench, SaveAllWritesAFilePerDeviceThatApplyAllSpreads) {
+  portA.SetSetting(0, kGain, TARGET_INPUT_L, 0, kPlus3dB);
+  const std::string folder = File("bench");
+  ASSERT_EQ(Invoke({"--all", "save", folder}), ctl::kExitOk) << err.str();
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Path("bench"))) {
+    ++files;
+    EXPECT_EQ(entry.path().extension(), ".json");
+  }
+  EXPECT_EQ(files, 3);
+  ASSERT_TRUE(std::filesystem::exists(Path("bench/3-1.json")));
+  ASSERT_TRUE(std::filesystem::exists(Path("bench/3-2.4.json")));
+
+  ASSERT_EQ(Invoke({"--all", "apply", folder + "/3-1.json"}), ctl::kExitOk) << err.str();
+  for (const sim::SimDevice* d : {&device, &portA, &portB}) EXPECT_EQ(GainL(*d), kPlus3dB);
+  EXPECT_EQ(Invoke({"--all", "apply", folder}), ctl::kExitNoInput) << "a folder is no document";
 }
 
 TEST_F(CtlBench, ATopologySelectorFollowsTheDeviceThroughItsRestart) {
