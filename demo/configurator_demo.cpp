@@ -7,6 +7,8 @@
 //                         paint, in nanoseconds since the epoch, on standard error
 #include <QApplication>
 #include <QPaintEvent>
+#include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/window_platform.h"
+#include "panel_placement.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "stand_in_panel.h"
@@ -42,6 +45,33 @@ class FirstPaintReporter : public QObject {
   bool reported_ = false;
 };
 
+// Moves the panel beside the main window once the main window first paints:
+// only then are both windows shown and their frames known.
+class PanelPlacer : public QObject {
+ public:
+  explicit PanelPlacer(QWidget& panel) : panel_(panel) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* window = qobject_cast<tarvik::CTarvik_ConfiguratorDlg*>(watched);
+    if (!placed_ && window != nullptr && event->type() == QEvent::Paint) {
+      placed_ = true;
+      QCoreApplication::instance()->removeEventFilter(this);
+      QPointer<QWidget> main(window);
+      QTimer::singleShot(0, this, [this, main] {
+        if (main == nullptr || !panel_.isVisible()) return;
+        panel_.move(tarvik::PanelBeside(main->frameGeometry(), panel_.frameGeometry().size(),
+                                        main->screen()->availableGeometry()));
+        panel_.raise();  // on a narrow screen it may still overlap the window's edge
+      });
+    }
+    return false;
+  }
+
+ private:
+  QWidget& panel_;
+  bool placed_ = false;
+};
+
 bool HasOption(int argc, char** argv, const char* option) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], option) == 0) return true;
@@ -63,7 +93,11 @@ int main(int argc, char** argv) {
 
   tarvik::sim::SimDevice device;
   tarvik::StandInPanel standIn(device);
-  if (panel) standIn.show();
+  PanelPlacer placer(standIn);
+  if (panel) {
+    standIn.show();
+    application.installEventFilter(&placer);
+  }
   if (plug) QTimer::singleShot(kPlugDelayMs, &standIn, &tarvik::StandInPanel::Plug);
 
   tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(),

@@ -92,12 +92,15 @@ std::vector<DefaultValue> Defaults() {
       {0, 0x0A05, 0, 0,
        Join({Text("TSI-0001", 8), Le(0x0102, 2), Le(0x03040506, 4), Le(0x0708, 2)})},
   };
+  // Both sets hold an EQ preset, as a shipped unit's do: THRU in the working
+  // set, LOW CUT in the second (copied in when a channel turns PA
+  // MICROPHONE), bands 1 to 3 off in both.
   for (uint8_t target : {uint8_t{0x71}, uint8_t{0x72}}) {
     d.push_back({0, 0x0106, target, 0, Filter(0, {100.0f, 100.0f, 0.0f, 0.707f})});
     d.push_back({1, 0x0106, target, 0, Filter(6, {315.0f, 315.0f, 0.0f, 0.707f})});
     for (uint8_t band = 1; band < 4; ++band) {
       d.push_back({0, 0x0106, target, band, Filter(0, {1000.0f, 1000.0f, 0.0f, 0.707f})});
-      d.push_back({1, 0x0106, target, band, Filter(2, {2000.0f, 2000.0f, 3.0f, 0.707f})});
+      d.push_back({1, 0x0106, target, band, Filter(0, {2000.0f, 2000.0f, 0.0f, 0.707f})});
     }
   }
   return d;

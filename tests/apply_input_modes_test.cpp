@@ -5,6 +5,7 @@
 #include "commands/operation_fields.h"
 #include "commands/operation_table.h"
 #include "link/link_errors.h"
+#include "pages/settings_exchanges.h"
 #include "received_steps.h"
 #include "session_fixture.h"
 
@@ -50,6 +51,17 @@ TEST_F(ApplyInputModesTest, FirstChannelIntoPaMicrophoneCopiesSharedAndChannelSe
   EXPECT_EQ(device.Setting(0, 0x0118, TARGET_INPUT_L), device.Setting(1, 0x0118, TARGET_INPUT_L));
   EXPECT_EQ(device.Setting(0, 0x0108, 0), device.Setting(1, 0x0108, 0));
   EXPECT_NE(device.Setting(0, 0x0103, TARGET_INPUT_R), device.Setting(1, 0x0103, TARGET_INPUT_R));
+}
+
+TEST_F(ApplyInputModesTest, StandInSecondSetReadsBackAsAnEqPresetAfterTheCopy) {
+  StartWithModeBits(0);
+  ASSERT_EQ(session.ApplyInputModes(1, 1), 1);
+  for (int channel = 0; channel < 2; ++channel) {
+    ChannelValues values;
+    ASSERT_TRUE(ReadChannelValues(session, channel, &values));
+    // LOW CUT: a filter type other than 0, so every coefficient must come back exact.
+    EXPECT_EQ(MatchEqPreset(values.bands), 2) << "channel " << channel;
+  }
 }
 
 TEST_F(ApplyInputModesTest, SecondChannelCopiesOnlyItsOwnSettings) {

@@ -167,6 +167,7 @@ TEST_F(AudioInPage, SwitchingAChannelIntoPaMicrophoneReadsItsOptions) {
   EXPECT_EQ(device.Setting(0, kModes, 0), (std::vector<uint8_t>{0x01}));
   EXPECT_EQ(L().gain->currentText(),
             QStringLiteral("-3dB"));  // copied from the second set, read back
+  EXPECT_EQ(L().eq->currentText(), QStringLiteral("LOW CUT"));  // the stand-in's second set
   EXPECT_FALSE(L().gain->isHidden());
   EXPECT_TRUE(L().noOption.isHidden());
   EXPECT_FALSE(Page().PaOutputList()->isHidden());
