@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "commands/command_id.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "link/link_errors.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"

@@ -15,8 +15,8 @@
 
 #include "commands/command_id.h"
 #include "commands/operation_fields.h"
-#include "link/firmware_transfer.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/firmware_transfer.h"
+#include "session/hid_dev_comm_app.h"
 #include "link/link_errors.h"
 #include "link/report_framing.h"
 #include "sim/sim_backend.h"

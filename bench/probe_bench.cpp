@@ -8,7 +8,7 @@
 
 #include "fake_hidraw/fake_hidraw_tree.h"
 #include "link/hid_backend_linux.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 

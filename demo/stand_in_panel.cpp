@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "sim/sim_device.h"
 
 namespace tarvik {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "fuzz_check.h"
 
 namespace tarvik::fuzzing::firmware_version {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tests/firmware_images.h"
+#include "tests/support/firmware_images.h"
 
 namespace tarvik::fuzzing {
 

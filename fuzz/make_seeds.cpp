@@ -19,7 +19,7 @@
 
 #include "commands/operation_table.h"
 #include "fuzz_images.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "link/report_framing.h"
 #include "scripted_device.h"
 #include "sim/sim_backend.h"

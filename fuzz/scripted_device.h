@@ -48,7 +48,7 @@
 #include "fuzz_check.h"
 #include "link/firm_file.h"
 #include "link/hid_backend.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "link/link_errors.h"
 #include "link/report_framing.h"
 

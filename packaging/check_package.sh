@@ -120,7 +120,7 @@ done <"$rule"
 
 # The rule and the metadata must cover every product ID the program opens
 # or probes, as the link layer lists them.
-ids_header="$src/src/link/hid_dev_comm_app.h"
+ids_header="$src/src/session/hid_dev_comm_app.h"
 [ -f "$ids_header" ] || fail "cannot find $ids_header to read the product IDs from"
 product_ids=$(grep -E 'kProductIds\[\]|kProductIdProbeOnly' "$ids_header" | grep -oE '0x[0-9A-Fa-f]{4}' | tr 'A-F' 'a-f' | sed 's/^0x//' | sort -u)
 [ -n "$product_ids" ] || fail "found no product IDs in $ids_header (kProductIds, kProductIdProbeOnly)"

@@ -7,7 +7,7 @@
 
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "app/program_identity.h"
+#include "system/program_identity.h"
 #include "app/user_locale.h"
 #include "app/window_platform.h"
 #include "controls/ui_font.h"

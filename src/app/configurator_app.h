@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "app/ui_language.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "pages/page_host.h"
 #include "resources/resource_ids.h"
 

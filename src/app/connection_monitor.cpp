@@ -6,8 +6,8 @@
 
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
-#include "app/firmware_version.h"
-#include "pages/settings_table.h"
+#include "settings/firmware_version.h"
+#include "settings/settings_table.h"
 
 namespace tarvik {
 namespace {

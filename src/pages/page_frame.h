@@ -11,7 +11,7 @@
 #include "controls/x_image.h"
 #include "controls/x_static_label.h"
 #include "pages/page_host.h"
-#include "pages/settings_table.h"
+#include "settings/settings_table.h"
 #include "resources/resource_ids.h"
 
 class QComboBox;

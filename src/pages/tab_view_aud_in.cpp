@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "pages/device_features.h"
+#include "settings/device_features.h"
 
 namespace tarvik {
 namespace {

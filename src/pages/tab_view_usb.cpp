@@ -5,8 +5,8 @@
 #include <QFontMetrics>
 
 #include "controls/ui_font.h"
-#include "pages/device_features.h"
-#include "pages/settings_exchanges.h"
+#include "settings/device_features.h"
+#include "settings/settings_exchanges.h"
 
 namespace tarvik {
 namespace {

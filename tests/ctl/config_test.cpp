@@ -7,7 +7,7 @@
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "link/report_framing.h"
 
 namespace tarvik {

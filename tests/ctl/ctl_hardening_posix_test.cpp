@@ -11,7 +11,7 @@
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "firmware_images.h"
+#include "support/firmware_images.h"
 
 namespace tarvik {
 namespace {

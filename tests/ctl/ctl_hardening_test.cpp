@@ -9,7 +9,7 @@
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "firmware_images.h"
+#include "support/firmware_images.h"
 
 namespace tarvik {
 namespace {

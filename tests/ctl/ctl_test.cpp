@@ -4,12 +4,12 @@
 
 #include <fstream>
 
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "commands/operation_table.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "firmware_images.h"
-#include "link/hid_dev_comm_app.h"
+#include "support/firmware_images.h"
+#include "session/hid_dev_comm_app.h"
 
 namespace tarvik {
 namespace {

@@ -8,9 +8,9 @@
 #include <iostream>
 #include <utility>
 
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "fuse/fuse_fixture.h"
-#include "pages/settings_table.h"
+#include "settings/settings_table.h"
 
 namespace tarvik::fusetest {
 namespace {

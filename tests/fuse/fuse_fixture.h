@@ -12,9 +12,9 @@
 #include "commands/command_id.h"
 #include "fuse/hidraw_fuse.h"
 #include "link/hid_backend_linux.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 #include "sim/sim_device.h"
-#include "test_support.h"
+#include "support/test_support.h"
 
 namespace tarvik::fusetest {
 

@@ -15,7 +15,7 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "received_steps.h"
+#include "support/received_steps.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "gui/gui_fixture.h"
 #include "pages/page_host.h"
 #include "pages/tab_view_aud_out.h"

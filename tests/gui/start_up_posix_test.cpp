@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/configurator_app.h"
-#include "app/single_instance_lock.h"
-#include "app/single_instance_lock_linux.h"
+#include "system/single_instance_lock.h"
+#include "system/single_instance_lock_linux.h"
 #include "gui/gui_fixture.h"
 
 namespace tarvik {

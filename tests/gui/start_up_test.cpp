@@ -8,9 +8,9 @@
 
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "app/locale_lcid.h"
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "app/ui_language.h"
 #include "gui/gui_fixture.h"
 #include "resources/resource_ids.h"

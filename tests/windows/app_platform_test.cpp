@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program_identity.h"
-#include "app/single_instance_lock.h"
+#include "system/program_identity.h"
+#include "system/single_instance_lock.h"
 
 namespace tarvik {
 namespace {

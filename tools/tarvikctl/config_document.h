@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pages/settings_table.h"
+#include "settings/settings_table.h"
 #include "setting_words.h"
 
 namespace tarvik::ctl {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "ctl_context.h"
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 
 namespace tarvik::ctl {
 

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <iterator>
 
-#include "link/hid_dev_comm_app.h"
+#include "session/hid_dev_comm_app.h"
 
 namespace tarvik::ctl {
 namespace {

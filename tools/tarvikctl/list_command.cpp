@@ -3,12 +3,12 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "device_connection.h"
 #include "device_list.h"
 #include "exit_codes.h"
 #include "json_text.h"
-#include "pages/settings_exchanges.h"
+#include "settings/settings_exchanges.h"
 #include "selected_backend.h"
 #include "value_text.h"
 

@@ -2,7 +2,7 @@
 // firmware transfer from the command line.
 #include <iostream>
 
-#include "app/single_instance_lock.h"
+#include "system/single_instance_lock.h"
 #include "console.h"
 #include "ctl_main.h"
 #include "link/hid_backend.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pages/settings_table.h"
+#include "settings/settings_table.h"
 
 namespace tarvik::ctl {
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "device_connection.h"
 #include "exit_codes.h"
 #include "json_text.h"

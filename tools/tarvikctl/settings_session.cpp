@@ -1,6 +1,6 @@
 #include "settings_session.h"
 
-#include "app/firmware_version.h"
+#include "settings/firmware_version.h"
 #include "device_connection.h"
 #include "exit_codes.h"
 

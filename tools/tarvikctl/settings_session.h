@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ctl_context.h"
-#include "link/hid_dev_comm_app.h"
-#include "pages/settings_table.h"
+#include "session/hid_dev_comm_app.h"
+#include "settings/settings_table.h"
 
 namespace tarvik::ctl {
 
