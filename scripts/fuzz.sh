@@ -45,13 +45,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Every library the targets link is instrumented; the targets' own link adds
-# the libFuzzer driver.
-flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTARVIK_BUILD_FUZZ=ON -DTARVIK_BUILD_TESTS=OFF -DTARVIK_BUILD_BENCH=OFF \
-  "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
-cmake --build "$build" --target tarvik_fuzz_targets -j "$jobs"
+# The fuzz preset instruments every library the targets link; the targets'
+# own link adds the libFuzzer driver.
+cd "$root"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
 
 # Largest input per target: a reply past the reassembly limit is 1042
 # reports; an operation script of a few hundred reports; firmware files past
