@@ -7,6 +7,7 @@
 namespace tarvik::shapes {
 
 using enum FieldType;
+using enum FieldRole;
 
 inline constexpr std::span<const FieldSpec> kNone{};
 inline constexpr FieldSpec kValueU8[] = {{"value", U8}};
@@ -40,18 +41,20 @@ inline constexpr FieldSpec kInputMode[] = {{"modeBits", U8}};
 inline constexpr FieldSpec kSignalLevel[] = {{"target", U8}, {"level", U8}};
 
 // Groups 0x02 to 0x07
-inline constexpr FieldSpec kTargetBuffer1024[] = {{"target", U8}, {"buffer", Pointer, 1024}};
+inline constexpr FieldSpec kTargetBuffer1024[] = {{"target", U8},
+                                                  {"buffer", Pointer, 1024, kBuffer}};
 inline constexpr FieldSpec kCmd0207[] = {{"value", U32}, {"value2", U8}};
 inline constexpr FieldSpec kFirstSecondU16[] = {{"first", U16}, {"second", U16}};
 inline constexpr FieldSpec kCmd0301[] = {{"key", Bytes, 4}, {"text", Text, 176}};
-inline constexpr FieldSpec kCmd0402[] = {{"value", U8}, {"value2", U8}, {"buffer", Pointer, 58}};
+inline constexpr FieldSpec kCmd0402[] = {
+    {"value", U8}, {"value2", U8}, {"buffer", Pointer, 58, kBuffer}};
 inline constexpr FieldSpec kCmd0700[] = {
     {"block1", Bytes, 80}, {"number1", U32}, {"block2", Bytes, 16}, {"number2", U32},
     {"number3", U16},      {"number4", U32}, {"number5", U32}};
 
 // Groups 0x08 and up
 inline constexpr FieldSpec kBlock[] = {
-    {"target", U8}, {"address", U32}, {"count", U16}, {"buffer", Pointer, 0}};
+    {"target", U8}, {"address", U32}, {"count", U16, 1, kCount}, {"buffer", Pointer, 0, kBuffer}};
 inline constexpr FieldSpec kTargetAddress[] = {{"target", U8}, {"address", U32}};
 inline constexpr FieldSpec kCmd0805[] = {
     {"target", U8}, {"value", U8}, {"value2", U8}, {"value3", U16}};
@@ -61,13 +64,14 @@ inline constexpr FieldSpec kCmd0A05[] = {
 inline constexpr FieldSpec kCmd0B01[] = {{"target", U8}, {"value", U16}, {"value2", U8}};
 inline constexpr FieldSpec kCmd0B02[] = {
     {"target", U8}, {"value", U8}, {"value2", U8}, {"value3", U32}};
-inline constexpr FieldSpec kRawMessage[] = {{"message", Pointer, 0}, {"size", U32}};
+inline constexpr FieldSpec kRawMessage[] = {{"message", Pointer, 0, kBuffer},
+                                            {"size", U32, 1, kSize}};
 
 // Firmware transfers: the caller's file, and a progress callback with its value.
-inline constexpr FieldSpec kUpdateFirmware[] = {{"image", Pointer, 0},    {"imageSize", U32},
-                                                {"targets", Bytes, 8},    {"targetCount", U32},
-                                                {"progress", Pointer, 0}, {"user", U32}};
+inline constexpr FieldSpec kUpdateFirmware[] = {{"image", Pointer, 0, kImage}, {"imageSize", U32},
+                                                {"targets", Bytes, 8},         {"targetCount", U32},
+                                                {"progress", Pointer, 0},      {"user", U32}};
 inline constexpr FieldSpec kUpdateFirmwareSection[] = {
-    {"image", Pointer, 0}, {"imageSize", U32}, {"progress", Pointer, 0}, {"user", U32}};
+    {"image", Pointer, 0, kImage}, {"imageSize", U32}, {"progress", Pointer, 0}, {"user", U32}};
 
 }  // namespace tarvik::shapes

@@ -19,6 +19,16 @@ struct OperationRow;
 
 enum class FieldType : uint8_t { U8, U16, I16, U32, F32, Bytes, Text, Pointer };
 
+// What a field stands for beyond its type, for a caller that fills the
+// record from outside (tarvikctl op).
+enum class FieldRole : uint8_t {
+  kValue,   // a value of its own
+  kBuffer,  // points at caller memory the operation reads or fills
+  kCount,   // how many bytes lie behind the buffer, at most one block's worth
+  kSize,    // how many bytes of a whole message lie behind the buffer
+  kImage,   // points at a firmware file, which only a firmware transfer takes
+};
+
 // One named field of an operation's parameter record. `count` is the number
 // of values for U8..F32, the byte count for Bytes and Text (Text keeps a
 // terminating zero after its characters), and for Pointer the bytes of
@@ -27,6 +37,7 @@ struct FieldSpec {
   const char* name;
   FieldType type;
   uint16_t count = 1;
+  FieldRole role = FieldRole::kValue;
 };
 
 constexpr std::size_t WireSize(const FieldSpec& f) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,14 +43,16 @@ class CtlOnStandIn : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(directory); }
 
   // Runs tarvikctl with `args`; `answer` is what a person would type.
-  int Invoke(std::vector<std::string> args, const std::string& answer = "") {
+  // `commands`, when given, stand in for tarvikctl's own.
+  int Invoke(std::vector<std::string> args, const std::string& answer = "",
+             std::span<const ctl::CommandSetUp> commands = {}) {
     out.str({});
     err.str({});
     std::istringstream in(answer);
     ctl::Context context(out, err, in);
     context.lockDirectory = directory;
     context.systemBackend = &sim::DefaultSimBackend();
-    return ctl::Run(args, context);
+    return commands.empty() ? ctl::Run(args, context) : ctl::Run(args, context, commands);
   }
   nlohmann::json Json() const { return nlohmann::json::parse(out.str()); }
   // A file in the test's directory, as tarvikctl is given it (UTF-8) and as

@@ -4,12 +4,12 @@
 
 #include <fstream>
 
-#include "system/single_instance_lock.h"
 #include "commands/operation_table.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "support/firmware_images.h"
 #include "session/hid_dev_comm_app.h"
+#include "support/firmware_images.h"
+#include "system/single_instance_lock.h"
 
 namespace tarvik {
 namespace {
@@ -109,6 +109,30 @@ TEST_F(Ctl, OpListNamesEveryOperationWithItsFields) {
   EXPECT_EQ(ops.size(), 167u);
   EXPECT_EQ(ops[54]["name"], "SetChannelGain");
   EXPECT_EQ(ops[55]["fields"][1]["direction"], "out");
+}
+
+// op finds a buffer, its length and a firmware file by the field's role.
+TEST(OperationFieldRoles, EveryBufferIsAPointerOfAFixedOrAGivenLength) {
+  for (const OperationRow& row : kOperationTable) {
+    int buffers = 0;
+    int lengths = 0;
+    bool fixed = false;
+    for (const FieldSpec& f : row.fields) {
+      if (f.role == FieldRole::kBuffer || f.role == FieldRole::kImage) {
+        EXPECT_EQ(f.type, FieldType::Pointer) << row.name << ' ' << f.name;
+      }
+      if (f.role == FieldRole::kBuffer) {
+        ++buffers;
+        fixed = f.count > 0;
+      }
+      if (f.role == FieldRole::kCount || f.role == FieldRole::kSize) {
+        ++lengths;
+        EXPECT_TRUE(f.type == FieldType::U16 || f.type == FieldType::U32) << row.name;
+      }
+    }
+    EXPECT_LE(buffers, 1) << row.name;
+    EXPECT_EQ(lengths, buffers == 1 && !fixed ? 1 : 0) << row.name;
+  }
 }
 
 // The file names are Japanese so that paths outside the ANSI code page are

@@ -2,6 +2,7 @@
 // --device and --all, and the summary of a run over every device.
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 
 #include "commands/command_id.h"
@@ -107,6 +108,48 @@ TEST_F(CtlBench, AllGoesOnPastAFailedDeviceAndSummarisesEach) {
   EXPECT_NE(out.str().find("== 3-2.4 ("), std::string::npos);
 }
 
+TEST_F(CtlBench, AllHandsEachDeviceEveryGlobalOptionGivenBeforeOrAfterTheCommand) {
+  const struct {
+    std::vector<std::string> words;
+    bool (*given)(const ctl::Options&);
+  } cases[] = {
+      {{"--json"}, [](const ctl::Options& o) { return o.json; }},
+      {{"--trace"}, [](const ctl::Options& o) { return o.trace; }},
+      {{"--simulate", "2"}, [](const ctl::Options& o) { return o.simulate == 2; }},
+      {{"-y"}, [](const ctl::Options& o) { return o.yes; }},
+      {{"--force"}, [](const ctl::Options& o) { return o.force; }},
+  };
+  ctl::Options given;
+  std::vector<ctl::Options> seen;
+  const ctl::CommandSetUp probe[] = {[&](CLI::App& app, ctl::Invocation& run) {
+    app.add_subcommand("probe")->callback([&] {
+      run.context().changesDevice = true;
+      given = run.context();
+      run.RunOnDevices([&](ctl::Context& one, const ctl::AttachedDevice& device) {
+        EXPECT_EQ(one.device, ctl::StableSelector(device));
+        seen.push_back(one);
+        return ctl::kExitOk;
+      });
+    });
+  }};
+  for (const auto& c : cases) {
+    for (const bool after : {false, true}) {
+      std::vector<std::string> args = {"--all"};
+      if (after) args.push_back("probe");
+      args.insert(args.end(), c.words.begin(), c.words.end());
+      if (!after) args.push_back("probe");
+      seen.clear();
+      ASSERT_EQ(Invoke(args, "", probe), ctl::kExitOk) << c.words[0] << ": " << err.str();
+      EXPECT_TRUE(c.given(given)) << c.words[0];
+      ASSERT_GE(seen.size(), 3u) << c.words[0];
+      for (ctl::Options& one : seen) {
+        one.device.clear();
+        EXPECT_EQ(one, given) << c.words[0] << (after ? " after" : " before");
+      }
+    }
+  }
+}
+
 TEST_F(CtlBench, SaveAllWritesAFilePerDeviceThatApplyAllSpreads) {
   portA.SetSetting(0, kGain, TARGET_INPUT_L, 0, kPlus3dB);
   const std::string folder = File("bench");
@@ -127,8 +170,7 @@ TEST_F(CtlBench, SaveAllWritesAFilePerDeviceThatApplyAllSpreads) {
 
 TEST_F(CtlBench, ATopologySelectorFollowsTheDeviceThroughItsRestart) {
   portB.SetRestartPlan(200);
-  ASSERT_EQ(Invoke({"--yes", "--device", "3-2.4", "set", "usb-speed", "full-speed"}),
-            ctl::kExitOk)
+  ASSERT_EQ(Invoke({"--yes", "--device", "3-2.4", "set", "usb-speed", "full-speed"}), ctl::kExitOk)
       << err.str();
   EXPECT_EQ(portB.Setting(0, 0x001A, 0), (std::vector<uint8_t>{1}));
 }

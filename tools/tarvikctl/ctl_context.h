@@ -1,9 +1,12 @@
-// What every tarvikctl command works with: its streams, whether it talks to
-// a person at a terminal, and the options that apply to all commands.
+// What every tarvikctl command works with: its streams, and a record of
+// whether it talks to a person at a terminal and the options that apply to
+// all commands.
 #pragma once
 
 #include <iosfwd>
 #include <string>
+
+#include "exit_codes.h"
 
 namespace tarvik {
 class HidBackend;
@@ -11,27 +14,48 @@ class HidBackend;
 
 namespace tarvik::ctl {
 
-struct Context {
-  Context(std::ostream& out, std::ostream& err, std::istream& in) : out(out), err(err), in(in) {}
-
-  std::ostream& out;
-  std::ostream& err;
-  std::istream& in;           // answers to confirmation questions
+// Everything a command runs with besides its streams. One copyable record,
+// so that --all hands each device all of it.
+struct Options {
   bool terminal = false;      // the error stream is a terminal: progress bars
   std::string lockDirectory;  // the per-session lock shared with the configurator
   HidBackend* systemBackend = nullptr;
 
   bool json = false;
   bool trace = false;
-  int simulate = 0;     // stand-in devices to attach instead of hardware
-  std::string device;   // the selector of the Tarvik to use; empty: the first
-  bool all = false;     // run on every attached Tarvik
+  int simulate = 0;            // stand-in devices to attach instead of hardware
+  std::string device;          // the selector of the Tarvik to use; empty: the first
+  bool all = false;            // run on every attached Tarvik
   bool changesDevice = false;  // the command may change the device
   bool yes = false;
   bool force = false;  // go on when the lock cannot be taken
+
+  bool operator==(const Options&) const = default;
 };
 
-// Writes "tarvikctl: <message>" as one line on the error stream and returns `code`.
+struct Context : Options {
+  Context(std::ostream& out, std::ostream& err, std::istream& in, const Options& options = {})
+      : Options(options), out(out), err(err), in(in) {}
+
+  std::ostream& out;
+  std::ostream& err;
+  std::istream& in;     // answers to confirmation questions
+  std::string failure;  // the message of the last Fail
+};
+
+// How a command ended: its exit code and, when it failed, the message of
+// its last Fail.
+struct CommandResult {
+  int code = kExitOk;
+  std::string message;
+};
+
+inline CommandResult ResultOf(const Context& context, int code) {
+  return {code, code == kExitOk ? std::string() : context.failure};
+}
+
+// Writes "tarvikctl: <message>" as one line on the error stream, keeps
+// `message` as the context's failure and returns `code`.
 int Fail(Context& context, int code, const std::string& message);
 // Asks `question` on the error stream unless --yes was given; true for yes.
 bool Confirm(Context& context, const std::string& question);

@@ -1,7 +1,9 @@
 #include "firmware_command.h"
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "commands/operation_fields.h"
@@ -151,6 +153,41 @@ int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
   SetField(params, F::imageSize, static_cast<uint32_t>(file.size()));
   SetField(params, F::progress, &ShowProgress);
   return Transfer(context, CommandId::UpdateFirmwareSection, params, about);
+}
+
+namespace {
+
+struct FirmwareOptions {
+  std::string file;
+  std::vector<std::string> targets;
+};
+
+}  // namespace
+
+void SetUpFirmwareCommand(CLI::App& app, Invocation& run) {
+  auto options = std::make_shared<FirmwareOptions>();
+  CLI::App* firmware = app.add_subcommand("firmware", "check and transfer firmware");
+  firmware->require_subcommand(1, 1);
+
+  CLI::App* update = firmware->add_subcommand("update", "program a firmware package into targets");
+  update->add_option("PACKAGE", options->file, "firmware package file")->required();
+  update->add_option("--target", options->targets, "target number to program (repeat for more)")
+      ->required();
+  update->callback([&run, options] {
+    run.context().changesDevice = true;
+    run.RunOnDevices([options](Context& one, const AttachedDevice&) {
+      return UpdateFirmwarePackage(one, options->file, options->targets);
+    });
+  });
+
+  CLI::App* section = firmware->add_subcommand("section", "write a section image");
+  section->add_option("IMAGE", options->file, "section image file")->required();
+  section->callback([&run, options] {
+    run.context().changesDevice = true;
+    run.RunOnDevices([options](Context& one, const AttachedDevice&) {
+      return UpdateFirmwareSectionImage(one, options->file);
+    });
+  });
 }
 
 }  // namespace tarvik::ctl

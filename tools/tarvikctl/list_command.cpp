@@ -1,15 +1,16 @@
 #include "list_command.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
-#include "system/single_instance_lock.h"
 #include "device_connection.h"
 #include "device_list.h"
 #include "exit_codes.h"
 #include "json_text.h"
-#include "settings/settings_exchanges.h"
 #include "selected_backend.h"
+#include "settings/settings_exchanges.h"
+#include "system/single_instance_lock.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -73,6 +74,12 @@ int ListDevices(Context& context) {
     context.err << "tarvikctl: to let this user open the Tarvik, " << kUdevRuleFix << '\n';
   if (devices.empty()) return kExitNotFound;
   return anyUnopenable ? kExitPermission : kExitOk;
+}
+
+void SetUpListCommand(CLI::App& app, Invocation& run) {
+  app.add_subcommand("list",
+                     "list the attached Tarvik interfaces and whether this user may open them")
+      ->callback([&run] { run.RunOnce(ListDevices); });
 }
 
 }  // namespace tarvik::ctl

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "ctl_context.h"
+#include "invocation.h"
 
 namespace tarvik::ctl {
 
 int ListDevices(Context& context);
+void SetUpListCommand(CLI::App& app, Invocation& run);
 
 }  // namespace tarvik::ctl

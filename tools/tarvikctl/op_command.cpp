@@ -1,7 +1,10 @@
 #include "op_command.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -63,15 +66,28 @@ const OperationRow* Lookup(const std::string& text) {
   return FindOperation(std::string_view(text));
 }
 
-bool IsFirmwareTransfer(const OperationRow& row) {
-  return row.fields.data() == shapes::kUpdateFirmware ||
-         row.fields.data() == shapes::kUpdateFirmwareSection;
-}
-
 int FieldIndex(const OperationRow& row, std::string_view name) {
   for (std::size_t i = 0; i < row.fields.size(); ++i)
     if (name == row.fields[i].name) return static_cast<int>(i);
   return -1;
+}
+
+// The first field with one of `roles`, -1 when the operation has none.
+int FieldWith(const OperationRow& row, std::initializer_list<FieldRole> roles) {
+  for (std::size_t i = 0; i < row.fields.size(); ++i)
+    if (std::find(roles.begin(), roles.end(), row.fields[i].role) != roles.end())
+      return static_cast<int>(i);
+  return -1;
+}
+
+bool IsFirmwareTransfer(const OperationRow& row) {
+  return FieldWith(row, {FieldRole::kImage}) >= 0;
+}
+
+// The field that says how many bytes lie behind the buffer, -1 when its
+// size is fixed.
+int LengthField(const OperationRow& row) {
+  return FieldWith(row, {FieldRole::kCount, FieldRole::kSize});
 }
 
 // Stores `text` into field `index` of `params`; an error message when it
@@ -173,13 +189,10 @@ json FieldValue(const OperationRow& row, std::size_t index, const CommandParams&
 // How many bytes the operation put behind its buffer field.
 std::size_t BufferLength(const OperationRow& row, int pointer, const CommandParams& params) {
   if (row.fields[pointer].count > 0) return row.fields[pointer].count;
-  for (const char* sizeField : {"count", "size"}) {
-    const int i = FieldIndex(row, sizeField);
-    if (i >= 0)
-      return static_cast<std::size_t>(
-          FieldValue(row, static_cast<std::size_t>(i), params).get<unsigned long long>());
-  }
-  return 0;
+  const int i = LengthField(row);
+  if (i < 0) return 0;
+  return static_cast<std::size_t>(
+      FieldValue(row, static_cast<std::size_t>(i), params).get<unsigned long long>());
 }
 
 // The most bytes the operation can take behind its buffer field: a fixed
@@ -187,16 +200,12 @@ std::size_t BufferLength(const OperationRow& row, int pointer, const CommandPara
 // whole raw message.
 std::size_t BufferCapacity(const OperationRow& row, int pointer) {
   if (row.fields[pointer].count > 0) return row.fields[pointer].count;
-  if (FieldIndex(row, "count") >= 0) return block_commands::kMaxBlockCount;
+  if (FieldWith(row, {FieldRole::kCount}) >= 0) return block_commands::kMaxBlockCount;
   return kMaxMessageSize;
 }
 
 // The field that points at a buffer of ours, -1 when the operation has none.
-int BufferField(const OperationRow& row) {
-  for (const char* name : {"buffer", "message"})
-    if (const int i = FieldIndex(row, name); i >= 0) return i;
-  return -1;
-}
+int BufferField(const OperationRow& row) { return FieldWith(row, {FieldRole::kBuffer}); }
 
 }  // namespace
 
@@ -272,12 +281,11 @@ int RunOp(Context& context, const OpRequest& request) {
       if (const int code = ReadInputFile(context, request.inFile, capacity, what, &bytes))
         return code;
       std::memcpy(buffer.data(), bytes.data(), bytes.size());
-      for (const char* sizeField : {"count", "size"}) {
-        const int i = FieldIndex(*row, sizeField);
-        if (i < 0 || given.count(i)) continue;
+      if (const int i = LengthField(*row); i >= 0 && !given.count(i)) {
         if (const std::string error = StoreField(*row, i, std::to_string(bytes.size()), params);
             !error.empty())
-          return Fail(context, kExitNoInput, request.inFile + ": " + sizeField + " " + error);
+          return Fail(context, kExitNoInput,
+                      request.inFile + ": " + row->fields[i].name + " " + error);
       }
     }
     // A count the link could not send is refused here, before the device is reached.
@@ -334,6 +342,40 @@ int RunOp(Context& context, const OpRequest& request) {
       context.out << "  " << name << " = " << ValueText(value) << '\n';
   }
   return result == LINK_OK ? kExitOk : kExitFailed;
+}
+
+namespace {
+
+struct OpOptions {
+  OpRequest request;
+  bool list = false;
+};
+
+}  // namespace
+
+void SetUpOpCommand(CLI::App& app, Invocation& run) {
+  auto options = std::make_shared<OpOptions>();
+  OpRequest& request = options->request;
+  CLI::App* op = app.add_subcommand("op", "run any operation by name or number");
+  op->add_flag("--list", options->list, "list every operation with its fields");
+  op->add_option("OPERATION", request.operation, "operation name or number 0 to 166");
+  op->add_option("FIELDS", request.fields, "FIELD=VALUE for each input field");
+  op->add_option("--selector", request.selector,
+                 "the record's selector (0 working settings, 1 second set)");
+  op->add_option("--in", request.inFile, "file the operation's buffer or message is read from");
+  op->add_option("--out", request.outFile, "file the operation's buffer or message is written to");
+  op->callback([&run, options] {
+    Context& context = run.context();
+    if (options->list) {
+      run.End(ListOps(context));
+    } else if (options->request.operation.empty()) {
+      run.End(Fail(context, kExitUsage, "op needs an OPERATION, or --list"));
+    } else {
+      context.changesDevice = true;
+      run.RunOnDevices(
+          [options](Context& one, const AttachedDevice&) { return RunOp(one, options->request); });
+    }
+  });
 }
 
 }  // namespace tarvik::ctl

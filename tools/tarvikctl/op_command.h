@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ctl_context.h"
+#include "invocation.h"
 
 namespace tarvik::ctl {
 
@@ -19,5 +20,6 @@ struct OpRequest {
 
 int RunOp(Context& context, const OpRequest& request);
 int ListOps(Context& context);
+void SetUpOpCommand(CLI::App& app, Invocation& run);
 
 }  // namespace tarvik::ctl
