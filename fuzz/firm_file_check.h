@@ -41,7 +41,7 @@ inline void CheckFirmFile(const uint8_t* data, std::size_t size) {
   if (size) std::memcpy(bytes, data, size);
 
   tarvik::CFirmFile package;
-  if (package.LoadFirmwareImage(bytes, size) == 0) {
+  if (package.LoadFirmwareImage(bytes, size) == tarvik::CFirmFile::LoadResult::Loaded) {
     if (package.GetType() != tarvik::CFirmFile::kPackage) Fail("package loaded with another type");
     firm_file::CheckKept(package, bytes + 24, size - 24);
   } else if (package.GetImage() || package.GetType() != tarvik::CFirmFile::kNoImage) {
@@ -49,18 +49,18 @@ inline void CheckFirmFile(const uint8_t* data, std::size_t size) {
   }
 
   tarvik::CFirmFile section;
-  const int loaded = section.LoadSectionImage(bytes, size);
-  if (loaded == 0) {
-    if (section.GetType() < 0 || section.GetType() > 5)
+  const tarvik::CFirmFile::LoadResult loaded = section.LoadSectionImage(bytes, size);
+  if (loaded == tarvik::CFirmFile::LoadResult::Loaded) {
+    if (section.GetType() < 0 || section.GetType() >= tarvik::CFirmFile::kLayoutCount)
       Fail("section loaded with a type outside 0..5");
     firm_file::CheckKept(section, bytes, size);
     // Release leaves nothing behind.
     section.Release();
     if (section.GetImage() || section.GetType() != tarvik::CFirmFile::kNoImage)
       Fail("release kept an image");
-  } else if (loaded != tarvik::CFirmFile::kNotRecognised &&
-             loaded != tarvik::CFirmFile::kSealBroken) {
-    Fail("section load returned an unknown code");
+  } else if (loaded != tarvik::CFirmFile::LoadResult::NotRecognised &&
+             loaded != tarvik::CFirmFile::LoadResult::SealBroken) {
+    Fail("section load returned an unknown result");
   }
 
   std::free(bytes);

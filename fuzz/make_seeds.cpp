@@ -19,9 +19,10 @@
 
 #include "commands/operation_table.h"
 #include "fuzz_images.h"
-#include "session/hid_dev_comm_app.h"
+#include "link/link_errors.h"
 #include "link/report_framing.h"
 #include "scripted_device.h"
+#include "session/hid_dev_comm_app.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "sim/sim_protocol.h"

@@ -6,7 +6,6 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr uint8_t kKindWrite = 0;
 constexpr std::size_t kKeySize = 4;
 constexpr std::size_t kKeyedTextSize = 176;
 constexpr uint8_t kRecordTag = 0x03;

@@ -9,10 +9,6 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr uint8_t kKindWrite = 0;
-constexpr uint8_t kKindRead = 2;
-constexpr uint8_t kStatusRefused = 0x01;
-
 constexpr Layout H = Layout::Header;
 constexpr Layout T = Layout::Target;
 constexpr Layout P = Layout::Plain;

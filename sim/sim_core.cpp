@@ -7,11 +7,6 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr uint8_t kKindRead = 2;
-constexpr uint8_t kKindWriteAck = 1;
-constexpr uint8_t kStatusOkAlt = 0xFE;
-constexpr uint8_t kFirstRequestMarker = 0x80;
-constexpr uint8_t kNotifyMarker = 0x90;
 constexpr uint8_t kNoticeProgrammed = 4;
 constexpr int kAckToDropMs = 20;           // from an ack to leaving the bus
 constexpr std::size_t kQueueLimit = 4096;  // reports a handle holds unread
@@ -32,25 +27,6 @@ std::string NextId() {
 }
 
 }  // namespace
-
-// Stops sleeping the usual lateness of a sleep before the frame end, less the
-// quarter frame that the grid absorbs (what follows the wait is still ready
-// within its frame), and half a frame before it at most, so that waits still
-// sleep and keep the estimate current. On an idle Linux machine that is at
-// the frame end at full speed and about a third of a microframe before it at
-// high speed.
-FrameWait::Clock::time_point FrameWait::WakeAt(Clock::time_point due,
-                                               std::chrono::microseconds interval) const {
-  const Clock::duration lead = late_ - interval / 4;
-  return due - std::clamp<Clock::duration>(lead, Clock::duration::zero(), interval / 2);
-}
-
-// Steps of a sixteenth settle on the median, which the odd stall of a busy
-// machine hardly moves.
-void FrameWait::Slept(Clock::time_point wake, Clock::time_point now) {
-  const Clock::duration step = std::max<Clock::duration>(late_ / 16, std::chrono::microseconds(1));
-  late_ = std::max(late_ + (now - wake > late_ ? step : -step), Clock::duration::zero());
-}
 
 std::vector<std::string> RegisteredIds() {
   Registry& registry = TheRegistry();
@@ -158,14 +134,14 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
     std::lock_guard lock(mu);
     interval = reportInterval;
   }
-  if (interval.count() > 0) {
-    pace.lock();
-    hostSlotFree = FrameEnd(std::max(hostSlotFree, Clock::now()), interval);
-    WaitForHostSlot(interval);
-  }
   // The device answers from the frame its request arrived in; its own
   // computing here takes no bus time.
-  const Clock::time_point arrival = interval.count() > 0 ? hostSlotFree : Clock::now();
+  Clock::time_point arrival = Clock::now();
+  if (interval.count() > 0) {
+    pace.lock();
+    arrival = hostSlot.Take(Clock::now(), interval);
+    hostWait.Until(arrival, interval);
+  }
   std::lock_guard lock(mu);
   if (!LiveLocked(handle)) return false;
   if (report.size() < 2 || report.size() != static_cast<std::size_t>(options.outputReportLength) ||
@@ -173,26 +149,13 @@ bool SimDevice::Core::Write(HandleState* handle, std::span<const uint8_t> report
     return false;
   Report data{};
   std::copy_n(report.begin() + 1, std::min(report.size() - 1, data.size()), data.begin());
-  if (fault.kind == FaultKind::FailedWrite && faultSkip == 0 && data[0] == kFirstRequestMarker) {
+  if (fault.kind == FaultKind::FailedWrite && faultSkip == 0 && data[0] == kRequestFirst) {
     UseFaultLocked();
     return false;
   }
   if (leaving) return true;
   if (assembler.Feed(data)) AnswerLocked(assembler.Take(), arrival);
   return true;
-}
-
-void SimDevice::Core::WaitForHostSlot(std::chrono::microseconds interval) {
-  const Clock::time_point wake = hostWait.WakeAt(hostSlotFree, interval);
-  Clock::time_point now = Clock::now();
-  if (now < wake) {
-    std::this_thread::sleep_until(wake);
-    now = Clock::now();
-    // MinGW cuts a sleep down to whole milliseconds, so one can end early and
-    // then tells nothing of lateness.
-    if (now >= wake) hostWait.Slept(wake, now);
-  }
-  while (now < hostSlotFree) now = Clock::now();
 }
 
 void SimDevice::Core::Abort(HandleState* handle) {
@@ -307,13 +270,12 @@ SimDevice::Core::Clock::time_point SimDevice::Core::DeliverLocked(std::vector<Re
   if (reportInterval.count() > 0) {
     // Slots are taken in call order, so reports keep their order.
     for (const Report& report : reports) {
-      deviceSlotFree = FrameEnd(std::max(deviceSlotFree, ready), reportInterval);
-      ScheduleAtLocked(deviceSlotFree, [this, plug = generation, report] {
+      ScheduleAtLocked(deviceSlot.Take(ready, reportInterval), [this, plug = generation, report] {
         std::lock_guard lock(mu);
         if (generation == plug) BroadcastLocked(report);
       });
     }
-    return std::max(deviceSlotFree, ready);
+    return std::max(deviceSlot.Free(), ready);
   }
   if (delayMs <= 0) {
     for (const Report& report : reports) BroadcastLocked(report);

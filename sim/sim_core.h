@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/sim_bus_timing.h"
 #include "sim/sim_commands.h"
 #include "sim/sim_device.h"
 #include "sim/sim_firmware.h"
@@ -33,24 +34,6 @@ struct RestartPlan {
   uint16_t interimProductId = 0;
   int interimMs = 0;
   uint16_t finalProductId = 0;
-};
-
-// Waits for frame ends on the bus model's grid. A sleep wakes late, by some
-// 80 us on an idle Linux machine and more on a busy one or under Wine, which
-// at high speed is most of a microframe; so a wait sleeps until shortly
-// before the frame end and spins the rest. How late sleeps wake is learnt
-// from the sleeps taken.
-class FrameWait {
- public:
-  using Clock = std::chrono::steady_clock;
-
-  // When a wait for the frame end `due` stops sleeping.
-  Clock::time_point WakeAt(Clock::time_point due, std::chrono::microseconds interval) const;
-  // After a sleep meant to end at `wake` ended at `now`.
-  void Slept(Clock::time_point wake, Clock::time_point now);
-
- private:
-  Clock::duration late_{};  // the median lateness of a sleep
 };
 
 struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
@@ -129,19 +112,11 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   bool leaving = false;  // between an ack and a planned drop-off; requests are lost
 
   std::mutex writeMu;  // host reports pass one at a time when paced
-  // Reports travel in frames of one interval on a fixed grid, as on the bus:
-  // a report ready within a frame goes out at that frame's end.
-  Clock::time_point FrameEnd(Clock::time_point t, std::chrono::microseconds interval) const {
-    const auto frames = (t - frameEpoch) / interval;
-    return frameEpoch + (frames + 1) * interval;
-  }
-  // Returns at hostSlotFree.
-  void WaitForHostSlot(std::chrono::microseconds interval);
-  const Clock::time_point frameEpoch = Clock::now();
-  Clock::time_point hostSlotFree;    // under writeMu
-  Clock::time_point deviceSlotFree;  // under mu
-  FrameWait hostWait;                // under writeMu
-  FrameWait timerWait;               // under mu
+  const FrameGrid grid;
+  BusSlot hostSlot{grid};    // under writeMu
+  BusSlot deviceSlot{grid};  // under mu
+  FrameWait hostWait;        // under writeMu
+  FrameWait timerWait;       // under mu
 
   std::condition_variable timerCv;
   std::vector<Task> tasks;  // a heap, earliest first

@@ -8,7 +8,6 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr uint8_t kNotifyMarker = 0x90;
 constexpr int kNotifyWide = 3;  // the one type with a 16-bit, big-endian value
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/sim_protocol.h"
+
 namespace tarvik::sim {
 
 inline constexpr uint16_t kVendorId = 0x2F3A;
@@ -74,8 +76,8 @@ struct FirmwareRecord {
 struct SimOptions {
   uint16_t vendorId = kVendorId;
   uint16_t productId = 0x4021;
-  int inputReportLength = 65;  // report-ID byte counted
-  int outputReportLength = 65;
+  int inputReportLength = kReportLengthWithId;
+  int outputReportLength = kReportLengthWithId;
   std::string topology = {};  // the USB port it is plugged into ("1-4.2"); empty: unknown
 };
 
@@ -122,7 +124,7 @@ class SimDevice {
 
   // Unsolicited reports to every open handle.
   void SendNotification(int type, int value);
-  void SendReport(std::span<const uint8_t> report);  // 64 data bytes, marker first
+  void SendReport(std::span<const uint8_t> report);  // kDataSize bytes, marker first
   // A stream message (length, lead byte, `bytes`) in 0xA0 / 0xA1... / 0xA2
   // reports, sent whether or not the data stream is switched on.
   void SendStreamMessage(uint8_t lead, std::span<const uint8_t> bytes);

@@ -4,8 +4,6 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr uint8_t kKindWrite = 0;
-constexpr uint8_t kStatusRefused = 0x01;
 constexpr uint8_t kResultOk = 0;
 constexpr uint8_t kResultBad = 1;
 

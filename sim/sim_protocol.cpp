@@ -6,19 +6,8 @@ namespace tarvik::sim {
 
 namespace {
 
-constexpr std::size_t kHeader = 8;
 constexpr std::size_t kChunk = kDataSize - 1;  // message bytes per report
 constexpr std::size_t kMaxPayload = 0xFFFF;
-
-constexpr uint8_t kRequestFirst = 0x80;
-constexpr uint8_t kRequestMiddle = 0x81;
-constexpr uint8_t kRequestLast = 0x82;
-constexpr uint8_t kReplyFirst = 0x83;
-constexpr uint8_t kReplyMiddle = 0x84;
-constexpr uint8_t kReplyLast = 0x85;
-constexpr uint8_t kStreamFirst = 0xA0;
-constexpr uint8_t kStreamMiddle = 0xA1;
-constexpr uint8_t kStreamLast = 0xA2;
 
 // 63 message bytes per report after the marker; a lone report takes `first`.
 std::vector<Report> Cut(std::span<const uint8_t> message, uint8_t first, uint8_t middle,
@@ -43,7 +32,7 @@ std::vector<Report> Cut(std::span<const uint8_t> message, uint8_t first, uint8_t
 
 std::vector<uint8_t> EncodeMessage(const Message& message) {
   const std::size_t length = std::min(message.payload.size(), kMaxPayload);
-  std::vector<uint8_t> bytes(kHeader + length);
+  std::vector<uint8_t> bytes(kHeaderSize + length);
   bytes[0] = message.kind;
   bytes[1] = static_cast<uint8_t>(message.command & 0xFF);
   bytes[2] = static_cast<uint8_t>(message.command >> 8);
@@ -52,20 +41,20 @@ std::vector<uint8_t> EncodeMessage(const Message& message) {
   bytes[5] = message.detail;
   bytes[6] = static_cast<uint8_t>(length & 0xFF);
   bytes[7] = static_cast<uint8_t>(length >> 8);
-  std::copy_n(message.payload.begin(), length, bytes.begin() + kHeader);
+  std::copy_n(message.payload.begin(), length, bytes.begin() + kHeaderSize);
   return bytes;
 }
 
 bool DecodeMessage(std::span<const uint8_t> bytes, Message* out) {
-  if (out == nullptr || bytes.size() < kHeader) return false;
+  if (out == nullptr || bytes.size() < kHeaderSize) return false;
   const std::size_t length = bytes[6] | (bytes[7] << 8);
-  if (bytes.size() != kHeader + length) return false;
+  if (bytes.size() != kHeaderSize + length) return false;
   out->kind = bytes[0];
   out->command = static_cast<uint16_t>(bytes[1] | (bytes[2] << 8));
   out->target = bytes[3];
   out->status = bytes[4];
   out->detail = bytes[5];
-  out->payload.assign(bytes.begin() + kHeader, bytes.end());
+  out->payload.assign(bytes.begin() + kHeaderSize, bytes.end());
   return true;
 }
 
@@ -91,7 +80,7 @@ bool RequestAssembler::Feed(const Report& report) {
   const uint8_t marker = report[0];
   if (marker == kRequestFirst) {
     buffer_.assign(report.begin() + 1, report.end());
-    expected_ = kHeader + (report[7] | (report[8] << 8));
+    expected_ = kHeaderSize + (report[7] | (report[8] << 8));
     active_ = true;
   } else if ((marker == kRequestMiddle || marker == kRequestLast) && active_) {
     buffer_.insert(buffer_.end(), report.begin() + 1, report.end());

@@ -11,8 +11,31 @@
 
 namespace tarvik::sim {
 
-inline constexpr std::size_t kDataSize = 64;  // data bytes of one report
+inline constexpr std::size_t kDataSize = 64;    // data bytes of one report
+inline constexpr int kReportLengthWithId = 65;  // a report with its report-ID byte
+inline constexpr std::size_t kHeaderSize = 8;
 using Report = std::array<uint8_t, kDataSize>;
+
+// Message kinds.
+inline constexpr uint8_t kKindWrite = 0;
+inline constexpr uint8_t kKindWriteAck = 1;
+inline constexpr uint8_t kKindRead = 2;
+
+// Status bytes of a reply.
+inline constexpr uint8_t kStatusRefused = 0x01;
+inline constexpr uint8_t kStatusOkAlt = 0xFE;
+
+// Report markers.
+inline constexpr uint8_t kRequestFirst = 0x80;
+inline constexpr uint8_t kRequestMiddle = 0x81;
+inline constexpr uint8_t kRequestLast = 0x82;
+inline constexpr uint8_t kReplyFirst = 0x83;
+inline constexpr uint8_t kReplyMiddle = 0x84;
+inline constexpr uint8_t kReplyLast = 0x85;
+inline constexpr uint8_t kNotifyMarker = 0x90;
+inline constexpr uint8_t kStreamFirst = 0xA0;
+inline constexpr uint8_t kStreamMiddle = 0xA1;
+inline constexpr uint8_t kStreamLast = 0xA2;
 
 struct Message {
   uint8_t kind = 0;

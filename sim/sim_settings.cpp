@@ -21,6 +21,10 @@ constexpr std::string_view kSerial = "TSI-0000-0001";
 constexpr uint16_t kCommandBlockA = 0x0204;
 constexpr uint16_t kCommandBlockB = 0x0205;
 constexpr uint8_t kBlockBSeed = 0x80;
+// Targets of command 0x0109: the output and the two others beside it.
+constexpr uint8_t kTarget0109Low = 0x91;
+constexpr uint8_t kTargetOutput = 0x92;
+constexpr uint8_t kTarget0109High = 0x93;
 
 Bytes Text(std::string_view text, std::size_t size) {
   Bytes bytes(size, 0);
@@ -77,9 +81,9 @@ std::vector<DefaultValue> Defaults() {
       {1, 0x0103, 0x71, 0, {0x00, 0x06}},  // +6 dB in 1/256 dB
       {1, 0x0103, 0x72, 0, {0x00, 0x06}},
       {1, 0x0108, 0x00, 0, {0x11}},
-      {1, 0x0109, 0x91, 0, {1}},
-      {1, 0x0109, 0x92, 0, {2}},
-      {1, 0x0109, 0x93, 0, {3}},
+      {1, 0x0109, kTarget0109Low, 0, {1}},
+      {1, 0x0109, kTargetOutput, 0, {2}},
+      {1, 0x0109, kTarget0109High, 0, {3}},
       {0, 0x0118, 0x71, 0, {1}},
       {0, 0x0118, 0x72, 0, {1}},
       {0, 0x0207, 0, 0, Join({Le(0x12345678, 4), {0x9A}})},

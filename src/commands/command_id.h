@@ -181,6 +181,9 @@ inline constexpr int ToInt(CommandId id) { return static_cast<int>(id); }
 inline constexpr unsigned char TARGET_INPUT_L = 0x71;
 inline constexpr unsigned char TARGET_INPUT_R = 0x72;
 inline constexpr unsigned char TARGET_OUTPUT = 0x92;
+// The two further targets of command 0x0109, beside TARGET_OUTPUT.
+inline constexpr unsigned char TARGET_0109_LOW = 0x91;
+inline constexpr unsigned char TARGET_0109_HIGH = 0x93;
 inline constexpr unsigned char INFO_FIRMWARE_VERSION = 0x21;
 
 }  // namespace tarvik

@@ -37,7 +37,6 @@ int DeviceLink::Send(const uint8_t* message, std::size_t length, int timeoutMs) 
     replyPending_ = false;
     noticeMark_ = noticeCount_;
   }
-  lastTimeoutMs_ = timeoutMs;
   if (length == 0) return LINK_ERR_EMPTY;
 
   Fragmenter fragmenter(message, length);
@@ -126,8 +125,8 @@ void DeviceLink::ReceiveLoop() {
           // The notice takes the reply's place; a reply half put together
           // would otherwise complete with the notice inside it.
           replies.Reset();
-          std::memcpy(assembly_, report + 1, kReportPayloadSize);
-          CompleteReply(kReportPayloadSize, report + 1);
+          std::memcpy(assembly_, report + kMarkerSize, kReportPayloadSize);
+          CompleteReply(kReportPayloadSize, report + kMarkerSize);
         } else {
           NotifyCallback notify = notifyCallback_.load();
           if (kind == NotificationKind::Event && notify)

@@ -54,8 +54,6 @@ class DeviceLink {
   std::size_t ReplySize() const { return replySize_; }
 
   int LastStatus() const { return lastStatus_; }
-  // Time-out of the latest Send, for diagnostics and tests.
-  int LastTimeoutMs() const { return lastTimeoutMs_; }
   int LastDetail() const { return lastDetail_; }
 
   void SetNotifyCallback(NotifyCallback callback) { notifyCallback_.store(callback); }
@@ -113,7 +111,6 @@ class DeviceLink {
   std::unique_ptr<uint8_t[]> streamBuffer_;
   uint8_t staging_[kReportSize] = {};
 
-  int lastTimeoutMs_ = 0;
   int lastStatus_ = 0;
   int lastDetail_ = 0;
 };

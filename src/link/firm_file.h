@@ -10,19 +10,26 @@ namespace tarvik {
 
 class CFirmFile {
  public:
+  enum class LoadResult { Loaded, NotRecognised, SealBroken };
+
   static constexpr int kNoImage = -1;
+  // Section image layouts, numbered in the order they are tried.
+  static constexpr int kLayoutTipa = 0;
+  static constexpr int kLayoutUamc = 1;
+  static constexpr int kLayoutFwup = 2;
+  static constexpr int kLayoutFqi = 3;
+  static constexpr int kLayoutAgpf2 = 4;
+  static constexpr int kLayoutAgpf3 = 5;
+  static constexpr int kLayoutCount = 6;
   static constexpr int kPackage = 256;
-  // Load results besides 0.
-  static constexpr int kNotRecognised = -5;
-  static constexpr int kSealBroken = -7;
 
   CFirmFile() = default;
   virtual ~CFirmFile() = default;
 
   // A package: "SIAM", version, "2000", payload length L, then L bytes.
-  int LoadFirmwareImage(const uint8_t* bytes, std::size_t size);
+  LoadResult LoadFirmwareImage(const uint8_t* bytes, std::size_t size);
   // One of the six section layouts, tried in their fixed order.
-  int LoadSectionImage(const uint8_t* bytes, std::size_t size);
+  LoadResult LoadSectionImage(const uint8_t* bytes, std::size_t size);
 
   const uint8_t* GetImage(uint32_t* size = nullptr, uint16_t* crc = nullptr) const;
   int GetType() const { return imageType_; }

@@ -7,8 +7,11 @@ namespace tarvik {
 
 namespace {
 
+// Every report starts with its report-ID byte (0 when the device numbers none).
+constexpr int kIdBytes = 1;
+
 // A report-length test: the asked size plus the ID byte, or 0 when none is asked.
-int ExpectedLength(int reportSize) { return reportSize == 0 ? 0 : reportSize + 1; }
+int ExpectedLength(int reportSize) { return reportSize == 0 ? 0 : reportSize + kIdBytes; }
 
 }  // namespace
 
@@ -80,24 +83,25 @@ void HidDevice::Close() {
 
 int HidDevice::Read(std::span<uint8_t> destination, int timeoutMs) {
   HidDeviceInfo* info = info_.get();
-  if (!info || info->caps.input < 1) return 0;
+  if (!info || info->caps.input < kIdBytes) return 0;
   if (!info->handle->Read(info->inputReport, timeoutMs)) return 0;
   if (isOpen_.load() != 1) return 0;  // completed after an abort
   const std::size_t n =
-      std::min(static_cast<std::size_t>(info->caps.input - 1), destination.size());
-  std::memcpy(destination.data(), info->inputReport.data() + 1, n);
+      std::min(static_cast<std::size_t>(info->caps.input - kIdBytes), destination.size());
+  std::memcpy(destination.data(), info->inputReport.data() + kIdBytes, n);
   return 1;
 }
 
 int HidDevice::Write(std::span<const uint8_t> source, int timeoutMs) {
   HidDeviceInfo* info = info_.get();
-  if (isOpen_.load() != 1 || !info || info->caps.output < 1) return 0;
+  if (isOpen_.load() != 1 || !info || info->caps.output < kIdBytes) return 0;
   std::vector<uint8_t>& out = info->outputReport;
   out[0] = info->caps.outputReportId;
-  const std::size_t room = out.size() - 1;
+  uint8_t* data = out.data() + kIdBytes;
+  const std::size_t room = out.size() - kIdBytes;
   const std::size_t n = std::min(room, source.size());
-  std::memcpy(out.data() + 1, source.data(), n);
-  std::memset(out.data() + 1 + n, 0, room - n);
+  std::memcpy(data, source.data(), n);
+  std::memset(data + n, 0, room - n);
   return info->handle->Write(out, timeoutMs) ? 1 : 0;
 }
 

@@ -42,9 +42,6 @@ class HidDevice {
   // Makes a waiting Read return 0 at once; callable from another thread.
   void AbortRead();
 
-  bool IsOpen() const { return isOpen_.load() == 1; }
-  const HidDeviceInfo* Info() const { return info_.get(); }
-
  private:
   bool Matches(const std::string& id, HidIdentity* identity, HidReportLengths* lengths) const;
   bool OpenDevice();

@@ -41,8 +41,8 @@ bool Fragmenter::Next(uint8_t* report) {
     report[0] = kMarkerRequestLast;
   else
     report[0] = kMarkerRequestMiddle;
-  std::memcpy(report + 1, message_ + offset_, chunk);
-  std::memset(report + 1 + chunk, 0, kReportPayloadSize - chunk);
+  std::memcpy(report + kMarkerSize, message_ + offset_, chunk);
+  std::memset(report + kMarkerSize + chunk, 0, kReportPayloadSize - chunk);
   offset_ += chunk;
   return true;
 }
@@ -55,14 +55,14 @@ void Reassembler::Reset() {
 Reassembler::Result Reassembler::Feed(const uint8_t* report, uint8_t* buffer) {
   const uint8_t base = channel_ == Channel::Reply ? kMarkerReplyFirst : kMarkerStreamFirst;
   const uint8_t marker = report[0];
-  const uint8_t* payload = report + 1;
+  const uint8_t* payload = report + kMarkerSize;
 
   if (marker == base) {
     std::memcpy(buffer, payload, kReportPayloadSize);
     position_ = kReportPayloadSize;
     expected_ = channel_ == Channel::Reply
-                    ? kHeaderSize + (payload[6] | (payload[7] << 8))
-                    : 2 + static_cast<std::size_t>(payload[0] | (payload[1] << 8));
+                    ? kHeaderSize + (payload[kHeaderLengthAt] | (payload[kHeaderLengthAt + 1] << 8))
+                    : kStreamPrefixSize + static_cast<std::size_t>(payload[0] | (payload[1] << 8));
     inProgress_ = expected_ > kReportPayloadSize;
     return inProgress_ ? Result::Pending : Result::Complete;
   }
@@ -88,7 +88,7 @@ Reassembler::Result Reassembler::Feed(const uint8_t* report, uint8_t* buffer) {
 }
 
 NotificationKind DecodeNotification(const uint8_t* report, Notification* out) {
-  const uint8_t* payload = report + 1;
+  const uint8_t* payload = report + kMarkerSize;
   switch (payload[0]) {
     case kNoticeCompletion:
       return NotificationKind::CompletionNotice;
@@ -108,10 +108,11 @@ NotificationKind DecodeNotification(const uint8_t* report, Notification* out) {
 
 StreamMessage FinishStreamMessage(uint8_t* buffer) {
   const int length = buffer[0] | (buffer[1] << 8);
-  buffer[2 + length] = 0;
+  uint8_t* lead = buffer + kStreamPrefixSize;
+  lead[length] = 0;
   // With L = 0 there is no lead byte; keep the text after it terminated too.
-  if (length == 0) buffer[3] = 0;
-  return {buffer[2], buffer + 3, length};
+  if (length == 0) lead[1] = 0;
+  return {lead[0], lead + 1, length};
 }
 
 }  // namespace tarvik

@@ -9,9 +9,13 @@
 
 namespace tarvik {
 
-inline constexpr std::size_t kReportSize = 64;         // data bytes per report, no report ID
-inline constexpr std::size_t kReportPayloadSize = 63;  // report less its marker
+inline constexpr std::size_t kReportSize = 64;  // data bytes per report, no report ID
+inline constexpr std::size_t kReportSizeWithId = kReportSize + 1;  // as the HID layer counts it
+inline constexpr std::size_t kMarkerSize = 1;
+inline constexpr std::size_t kReportPayloadSize = kReportSize - kMarkerSize;  // 63
 inline constexpr std::size_t kHeaderSize = 8;
+inline constexpr std::size_t kHeaderLengthAt = 6;    // the u16 payload length in the header
+inline constexpr std::size_t kStreamPrefixSize = 2;  // a stream message's u16 length L
 inline constexpr std::size_t kMaxMessageSize = kHeaderSize + 0xFFFF;  // 65543
 // 65536 raised to a multiple of 63: 1041 fragments.
 inline constexpr std::size_t kReassemblyLimit = 65583;

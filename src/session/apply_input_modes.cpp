@@ -3,14 +3,14 @@
 // second set into the working set.
 #include "commands/command_id.h"
 #include "commands/operation_fields.h"
-#include "session/hid_dev_comm_app.h"
 #include "link/link_errors.h"
+#include "session/hid_dev_comm_app.h"
 
 namespace tarvik {
 
 namespace {
 
-constexpr uint8_t kSharedTargets[] = {0x91, 0x93, TARGET_OUTPUT};
+constexpr uint8_t kSharedTargets[] = {TARGET_0109_LOW, TARGET_0109_HIGH, TARGET_OUTPUT};
 
 }  // namespace
 

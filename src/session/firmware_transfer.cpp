@@ -21,11 +21,48 @@ constexpr int kProgramTries = 2;
 constexpr int kFinishTries = 5;
 constexpr int kTransferTimeoutMs = 5000;
 
+// Progress: 21 % once the start is acknowledged, the blocks up to 98 %, 100 % when done.
+constexpr int kProgressStarted = 21;
+constexpr int kProgressBlocksSpan = 77;
+constexpr int kProgressBlocksEnd = 98;
+constexpr int kProgressDone = 100;
+
+// A block's payload: its offset (4 bytes), its CRC (2 bytes), then the data.
+constexpr std::size_t kBlockCrcAt = 4;
+constexpr std::size_t kBlockDataAt = 6;
+// A start's payload: the image size (4 bytes) and its CRC (2 bytes), for a
+// section after the section code.
+constexpr std::size_t kPackageStartCrcAt = 4;
+constexpr std::size_t kPackageStartSize = 6;
+constexpr std::size_t kSectionStartSizeAt = 1;
+constexpr std::size_t kSectionStartCrcAt = 5;
+constexpr std::size_t kSectionStartSize = 7;
+
+// Section codes the start names each layout's section by; both AGPF kinds share one.
+constexpr uint8_t kSectionCodeTipa = 0;
+constexpr uint8_t kSectionCodeAgpf = 1;
+constexpr uint8_t kSectionCodeFwup = 2;
+constexpr uint8_t kSectionCodeUamc = 3;
+constexpr uint8_t kSectionCodeFqi = 4;
+
 struct Commands {
   uint16_t start, block, finish;
 };
 constexpr Commands kPackage{0x0D08, 0x0D09, 0x0D0B};
 constexpr Commands kSection{0x0900, 0x0901, 0x0903};
+
+// The link error code for a load result.
+int LoadError(CFirmFile::LoadResult result) {
+  switch (result) {
+    case CFirmFile::LoadResult::Loaded:
+      return LINK_OK;
+    case CFirmFile::LoadResult::SealBroken:
+      return LINK_ERR_IMAGE_CRC;
+    case CFirmFile::LoadResult::NotRecognised:
+      break;
+  }
+  return LINK_ERR_BAD_IMAGE;
+}
 
 // Sends a write built in the request buffer and says whether the device
 // acknowledged it with `replyLength` payload bytes.
@@ -76,13 +113,14 @@ int SendBlocks(DeviceLink& link, uint16_t command, const uint8_t* data, uint32_t
       if (link.Stopped()) return LINK_ERR_STOPPED;
       uint8_t* payload = link.RequestBuffer() + kHeaderSize;
       PutLe(payload, offset, 4);
-      PutLe(payload + 4, Crc16(data + offset, block), 2);
-      std::memcpy(payload + 6, data + offset, block);
-      sent = Acknowledged(link, command, block + 6, 0, kTransferTimeoutMs, 1);
+      PutLe(payload + kBlockCrcAt, Crc16(data + offset, block), 2);
+      std::memcpy(payload + kBlockDataAt, data + offset, block);
+      sent = Acknowledged(link, command, block + kBlockDataAt, 0, kTransferTimeoutMs, 1);
     }
     if (!sent) return LINK_ERR_TRANSFER;
     offset += block;
-    progress.Report(static_cast<int>(std::min<uint64_t>(21 + uint64_t{offset} * 77 / size, 98)));
+    progress.Report(static_cast<int>(std::min<uint64_t>(
+        kProgressStarted + uint64_t{offset} * kProgressBlocksSpan / size, kProgressBlocksEnd)));
   }
   return link.ReplyBuffer()[kHeaderSize] == 0 ? LINK_OK : LINK_ERR_TRANSFER;
 }
@@ -107,7 +145,8 @@ int TransferPackage(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   if (targetCount > F::targets.size) return LINK_ERR_NULL_PARAM;
   const uint8_t* image = GetField(params, F::image);
   if (!image) return LINK_ERR_NULL_PARAM;
-  if (file.LoadFirmwareImage(image, GetField(params, F::imageSize)) != 0 ||
+  if (file.LoadFirmwareImage(image, GetField(params, F::imageSize)) !=
+          CFirmFile::LoadResult::Loaded ||
       file.GetType() != CFirmFile::kPackage)
     return LINK_ERR_BAD_IMAGE;
   uint32_t size = 0;
@@ -115,46 +154,49 @@ int TransferPackage(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   const uint8_t* payload = file.GetImage(&size, &crc);
   Progress progress(GetField(params, F::progress), static_cast<int>(GetField(params, F::user)));
 
-  uint8_t start[6];
+  uint8_t start[kPackageStartSize];
   PutLe(start, size, 4);
-  PutLe(start + 4, crc, 2);
+  PutLe(start + kPackageStartCrcAt, crc, 2);
   link.SetExpectLinkLoss(true);
   int result = Start(link, kPackage.start, start, sizeof start);
   if (result != LINK_OK) return result;
-  progress.Report(21);
+  progress.Report(kProgressStarted);
   if ((result = SendBlocks(link, kPackage.block, payload, size, progress)) != LINK_OK)
     return result;
   for (uint32_t i = 0; i < targetCount; ++i)
     if ((result = Program(link, params.data[F::targets.offset + i])) != LINK_OK) return result;
-  progress.Report(100);
+  progress.Report(kProgressDone);
   return LINK_OK;
 }
 
 int TransferSection(DeviceLink& link, CommandParams& params, CFirmFile& file) {
   using F = fields::UpdateFirmwareSection;
+  // By layout: the code the start names it by and the finish's time-out.
   static const struct {
     uint8_t code;
     int finishTimeoutMs;
-  } kSections[] = {{0, 39240}, {3, 391500}, {2, 78480}, {4, 235340}, {1, 39240}, {1, 39240}};
+  } kSections[CFirmFile::kLayoutCount] = {{kSectionCodeTipa, 39240}, {kSectionCodeUamc, 391500},
+                                          {kSectionCodeFwup, 78480}, {kSectionCodeFqi, 235340},
+                                          {kSectionCodeAgpf, 39240}, {kSectionCodeAgpf, 39240}};
   const uint8_t* image = GetField(params, F::image);
   const uint32_t size = GetField(params, F::imageSize);
   if (!image) return LINK_ERR_NULL_PARAM;
-  const int loaded = file.LoadSectionImage(image, size);
-  if (loaded == CFirmFile::kSealBroken) return LINK_ERR_IMAGE_CRC;
-  if (loaded != 0 || file.GetType() < 0 || file.GetType() > 5) return LINK_ERR_BAD_IMAGE;
+  if (const int loaded = LoadError(file.LoadSectionImage(image, size)); loaded != LINK_OK)
+    return loaded;
+  if (file.GetType() < 0 || file.GetType() >= CFirmFile::kLayoutCount) return LINK_ERR_BAD_IMAGE;
   uint16_t crc = 0;
   file.GetImage(nullptr, &crc);
   const auto& section = kSections[file.GetType()];
   Progress progress(GetField(params, F::progress), static_cast<int>(GetField(params, F::user)));
 
-  uint8_t start[7];
+  uint8_t start[kSectionStartSize];
   start[0] = section.code;
-  PutLe(start + 1, size, 4);
-  PutLe(start + 5, crc, 2);
+  PutLe(start + kSectionStartSizeAt, size, 4);
+  PutLe(start + kSectionStartCrcAt, crc, 2);
   link.SetExpectLinkLoss(true);
   int result = Start(link, kSection.start, start, sizeof start);
   if (result != LINK_OK) return result;
-  progress.Report(21);
+  progress.Report(kProgressStarted);
   // The caller's bytes go out as given; the kept copy served the checks.
   if ((result = SendBlocks(link, kSection.block, image, size, progress)) != LINK_OK) return result;
   bool finished = false;
@@ -163,7 +205,7 @@ int TransferSection(DeviceLink& link, CommandParams& params, CFirmFile& file) {
     if (link.Stopped()) return LINK_ERR_STOPPED;
   }
   if (!finished) return LINK_ERR_PROGRAM;
-  progress.Report(100);
+  progress.Report(kProgressDone);
   return LINK_OK;
 }
 

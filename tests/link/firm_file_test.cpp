@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "support/firmware_images.h"
 #include "link/crc16.h"
+#include "support/firmware_images.h"
 
 namespace tarvik {
 namespace {
@@ -23,7 +23,7 @@ TEST(FirmFileTest, PackageKeepsPayloadCrcAndVersion) {
   const Image payload = Payload(10000);
   const Image file = Package(payload, 0x02100304);
   CFirmFile firm;
-  ASSERT_EQ(firm.LoadFirmwareImage(file.data(), file.size()), 0);
+  ASSERT_EQ(firm.LoadFirmwareImage(file.data(), file.size()), CFirmFile::LoadResult::Loaded);
   EXPECT_EQ(firm.GetType(), CFirmFile::kPackage);
   uint32_t size = 0;
   uint16_t crc = 0;
@@ -39,7 +39,7 @@ TEST(FirmFileTest, PackageKeepsPayloadCrcAndVersion) {
 TEST(FirmFileTest, MalformedPackagesAreRefusedAndKeepThePreviousCopy) {
   CFirmFile firm;
   const Image good = Package(Payload(100));
-  ASSERT_EQ(firm.LoadFirmwareImage(good.data(), good.size()), 0);
+  ASSERT_EQ(firm.LoadFirmwareImage(good.data(), good.size()), CFirmFile::LoadResult::Loaded);
 
   Image longer = good;
   longer.push_back(0);
@@ -50,12 +50,13 @@ TEST(FirmFileTest, MalformedPackagesAreRefusedAndKeepThePreviousCopy) {
   badMagic[17] = '1';
   Image empty = Package({});
   for (const Image* bad : {&longer, &tooBig, &badMagic, &empty}) {
-    EXPECT_EQ(firm.LoadFirmwareImage(bad->data(), bad->size()), CFirmFile::kNotRecognised);
+    EXPECT_EQ(firm.LoadFirmwareImage(bad->data(), bad->size()),
+              CFirmFile::LoadResult::NotRecognised);
   }
   // Shorter than the header: refused without reading past the end (ASan watches).
   for (std::size_t size = 0; size < 24; ++size) {
     Image cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
-    EXPECT_EQ(firm.LoadFirmwareImage(cut.data(), cut.size()), CFirmFile::kNotRecognised);
+    EXPECT_EQ(firm.LoadFirmwareImage(cut.data(), cut.size()), CFirmFile::LoadResult::NotRecognised);
   }
   uint32_t size = 0;
   firm.GetImage(&size);
@@ -80,7 +81,7 @@ TEST(FirmFileTest, SectionLayoutsAreRecognisedInOrderWithTheirVersions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     CFirmFile firm;
-    ASSERT_EQ(firm.LoadSectionImage(c.image.data(), c.image.size()), 0);
+    ASSERT_EQ(firm.LoadSectionImage(c.image.data(), c.image.size()), CFirmFile::LoadResult::Loaded);
     EXPECT_EQ(firm.GetType(), c.type);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(firm.ImageVersion())), c.version);
     uint32_t size = 0;
@@ -100,7 +101,8 @@ TEST(FirmFileTest, SectionImagesThatFitNoRowAreRefused) {
   Image agpfOther = Agpf(4);
   for (Image* image : {&farStart, &noMon, &cutType0, &tooLarge, &agpfOther}) {
     CFirmFile firm;
-    EXPECT_EQ(firm.LoadSectionImage(image->data(), image->size()), CFirmFile::kNotRecognised);
+    EXPECT_EQ(firm.LoadSectionImage(image->data(), image->size()),
+              CFirmFile::LoadResult::NotRecognised);
   }
   // Every prefix of a valid image is either recognised or refused, never read past.
   const Image full = Type0(0x80);
@@ -111,7 +113,7 @@ TEST(FirmFileTest, SectionImagesThatFitNoRowAreRefused) {
   // "UAMC" allows 5 MiB where "FWUP" allows 512 KiB.
   CFirmFile firm;
   Image big = Trailing("UAMC", 0x80001);
-  EXPECT_EQ(firm.LoadSectionImage(big.data(), big.size()), 0);
+  EXPECT_EQ(firm.LoadSectionImage(big.data(), big.size()), CFirmFile::LoadResult::Loaded);
 }
 
 TEST(FirmFileTest, SealChecksRunOnACopy) {
@@ -123,11 +125,11 @@ TEST(FirmFileTest, SealChecksRunOnACopy) {
   tiny[0x21F - 32] = 1;  // sealed, yet too short for its key and region
   struct Case {
     Image* image;
-    int result;
+    CFirmFile::LoadResult result;
   };
-  for (const Case& c :
-       {Case{&wrongWord, CFirmFile::kNotRecognised}, Case{&broken, CFirmFile::kSealBroken},
-        Case{&tiny, CFirmFile::kNotRecognised}}) {
+  for (const Case& c : {Case{&wrongWord, CFirmFile::LoadResult::NotRecognised},
+                        Case{&broken, CFirmFile::LoadResult::SealBroken},
+                        Case{&tiny, CFirmFile::LoadResult::NotRecognised}}) {
     const Image before = *c.image;
     CFirmFile firm;
     EXPECT_EQ(firm.LoadSectionImage(c.image->data(), c.image->size()), c.result);
@@ -135,7 +137,7 @@ TEST(FirmFileTest, SealChecksRunOnACopy) {
   }
   const Image sealed = Sealed("UAMC");
   CFirmFile firm;
-  ASSERT_EQ(firm.LoadSectionImage(sealed.data(), sealed.size()), 0);
+  ASSERT_EQ(firm.LoadSectionImage(sealed.data(), sealed.size()), CFirmFile::LoadResult::Loaded);
   uint32_t size = 0;
   const uint8_t* kept = firm.GetImage(&size);
   EXPECT_EQ(Image(kept, kept + size), sealed);  // kept masked, as given

@@ -21,11 +21,13 @@ struct ScriptedInterface {
   bool describes = true;
   std::vector<uint8_t> nextReport;  // handed out by every Read
   std::vector<uint8_t>* written = nullptr;
+  int openHandles = 0;
 };
 
 class ScriptedHandle : public HidHandle {
  public:
-  explicit ScriptedHandle(ScriptedInterface* iface) : iface_(iface) {}
+  explicit ScriptedHandle(ScriptedInterface* iface) : iface_(iface) { ++iface_->openHandles; }
+  ~ScriptedHandle() override { --iface_->openHandles; }
   bool Read(std::span<uint8_t> report, int) override {
     std::fill(report.begin(), report.end(), 0);
     std::copy_n(iface_->nextReport.begin(), std::min(report.size(), iface_->nextReport.size()),
@@ -87,7 +89,9 @@ TEST(HidDeviceTest, InterfaceSwappedBetweenLookAndOpenIsNotOpened) {
   a.openedIdentity = HidIdentity{0x1234, 0x4021};
   HidDevice device(backend);
   EXPECT_EQ(device.Open(0x2F3A, 0x4021, 64, 64, 0), nullptr);
-  EXPECT_FALSE(device.IsOpen());
+  EXPECT_EQ(a.openHandles, 0);
+  const uint8_t report[64] = {};
+  EXPECT_EQ(device.Write(report, 500), 0);
   EXPECT_EQ(device.Open(0, 0, 0, 0, 0), nullptr);  // "any device" checks as well
 
   a.openedIdentity.reset();
@@ -147,7 +151,7 @@ TEST(HidDeviceTest, ReadCompletedAfterAbortCountsAsFailed) {
   EXPECT_EQ(device.Read(report, -1), 0);
   EXPECT_EQ(device.Write(report, 500), 0);
   device.Close();
-  EXPECT_EQ(device.Info(), nullptr);
+  EXPECT_EQ(backend.interfaces["a"].openHandles, 0);
 }
 
 }  // namespace

@@ -257,7 +257,7 @@ TEST_F(HidrawDeviceTest, ReportSizesPastTheMaximumFail) {
   HidDevice dev(backend_);
   EXPECT_EQ(dev.Open(kVendor, kProduct, 257, 257, 0), nullptr);
   EXPECT_EQ(dev.Open(kVendor, kProduct, 64, 257, 0), nullptr);
-  EXPECT_FALSE(dev.IsOpen());
+  EXPECT_EQ(dev.Write(Pattern(64, 0), 1000), 0);
 }
 
 TEST_F(HidrawDeviceTest, WritePutsTheReportIdFirst) {
@@ -293,17 +293,19 @@ TEST_F(HidrawDeviceTest, ReadsUnnumberedAndNumberedReports) {
   Bytes received(64);
 
   HidDevice dev(backend_);
-  ASSERT_NE(dev.Open(kVendor, kProduct, 64, 64, 0), nullptr);
+  const HidDeviceInfo* info = dev.Open(kVendor, kProduct, 64, 64, 0);
+  ASSERT_NE(info, nullptr);
   ASSERT_TRUE(tree_.WriteToNode(unnumbered, data));  // hidraw leaves out ID 0
   ASSERT_EQ(dev.Read(received, 1000), 1);
   EXPECT_EQ(received, data);
-  EXPECT_EQ(dev.Info()->inputReport, WithId(0, data));
+  EXPECT_EQ(info->inputReport, WithId(0, data));
 
-  ASSERT_NE(dev.Open(kVendor, 0x4022, 64, 64, 0), nullptr);
+  info = dev.Open(kVendor, 0x4022, 64, 64, 0);
+  ASSERT_NE(info, nullptr);
   ASSERT_TRUE(tree_.WriteToNode(numbered, WithId(3, data)));
   ASSERT_EQ(dev.Read(received, 1000), 1);
   EXPECT_EQ(received, data);
-  EXPECT_EQ(dev.Info()->inputReport, WithId(3, data));
+  EXPECT_EQ(info->inputReport, WithId(3, data));
 }
 
 TEST_F(HidrawDeviceTest, ShortReportIsZeroFilled) {

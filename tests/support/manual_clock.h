@@ -28,6 +28,7 @@ class ManualClock final : public LinkClock {
                const std::function<bool()>& done) override {
     std::unique_lock<std::mutex> guard(mutex_);
     const std::size_t number = ++begun_;
+    lastTimeoutMs_ = timeoutMs;
     const long long deadline = nowMs_ + timeoutMs;
     waits_[number] = {lock.mutex(), &cv, false};
     guard.unlock();
@@ -50,6 +51,11 @@ class ManualClock final : public LinkClock {
   long long NowMs() const {
     std::lock_guard<std::mutex> guard(mutex_);
     return nowMs_;
+  }
+  // Time-out of the latest wait that began.
+  int LastTimeoutMs() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return lastTimeoutMs_;
   }
   // How many waits have begun.
   std::size_t Waits() const {
@@ -104,6 +110,7 @@ class ManualClock final : public LinkClock {
   std::condition_variable changed_;
   long long nowMs_ = 0;
   std::size_t begun_ = 0;
+  int lastTimeoutMs_ = 0;
   std::map<std::size_t, Wait> waits_;  // the waits in progress, by number
   std::set<std::size_t> expiring_;
 };

@@ -8,9 +8,9 @@
 
 #include "commands/command_id.h"
 #include "session/hid_dev_comm_app.h"
-#include "support/manual_clock.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
+#include "support/manual_clock.h"
 #include "support/test_support.h"
 
 namespace tarvik::testing {
@@ -39,7 +39,8 @@ class SessionOnStandIn : public ::testing::Test {
     return requests.empty() ? Bytes{} : requests.back().message;
   }
   CommandParams& p() { return session.params; }
-  int LastTimeoutMs() { return session.link->LastTimeoutMs(); }
+  // Time-out of the latest reply or notice wait, on the fixture's own clock.
+  int LastTimeoutMs() const { return clock.LastTimeoutMs(); }
 
   // Answers the next request with `reply` (a whole message) instead of the device.
   int RunWithReply(int id, const Bytes& reply) {

@@ -99,8 +99,9 @@ TEST_F(WindowsHidTest, FindsTheRightInterfacePassingOverTheOthers) {
   // Only two have 65-byte reports: the 33-byte one is not counted.
   EXPECT_EQ(device.Open(kVendor, kProduct, 64, 64, 2), nullptr);
   EXPECT_NE(device.Open(kVendor, kProduct, 32, 32, 0), nullptr);
-  ASSERT_NE(device.Open(0, 0, 64, 64, 0), nullptr);
-  EXPECT_EQ(device.Info()->attributes, (HidIdentity{0x1234, 0x0001}));
+  info = device.Open(0, 0, 64, 64, 0);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->attributes, (HidIdentity{0x1234, 0x0001}));
 }
 
 TEST_F(WindowsHidTest, ReportIdIsTheLongestOutputReports) {

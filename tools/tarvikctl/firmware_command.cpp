@@ -102,7 +102,7 @@ int UpdateFirmwarePackage(Context& context, const std::string& path,
   if (const int code = ReadInputFile(context, path, kMaxFileSize, "a firmware package", &file))
     return code;
   CFirmFile check;
-  if (check.LoadFirmwareImage(file.data(), file.size()) != 0)
+  if (check.LoadFirmwareImage(file.data(), file.size()) != CFirmFile::LoadResult::Loaded)
     return Fail(context, kExitNoInput, path + " is not a firmware package");
   uint32_t payload = 0;
   uint16_t crc = 0;
@@ -130,10 +130,11 @@ int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
   if (const int code = ReadInputFile(context, path, kMaxFileSize, "a section image", &file))
     return code;
   CFirmFile check;
-  const int loaded = check.LoadSectionImage(file.data(), file.size());
-  if (loaded == CFirmFile::kSealBroken)
+  const CFirmFile::LoadResult loaded = check.LoadSectionImage(file.data(), file.size());
+  if (loaded == CFirmFile::LoadResult::SealBroken)
     return Fail(context, kExitNoInput, path + ": its seal does not match its contents");
-  if (loaded != 0) return Fail(context, kExitNoInput, path + " is not a section image");
+  if (loaded != CFirmFile::LoadResult::Loaded)
+    return Fail(context, kExitNoInput, path + " is not a section image");
   uint32_t size = 0;
   uint16_t crc = 0;
   check.GetImage(&size, &crc);
