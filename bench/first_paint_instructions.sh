@@ -13,7 +13,7 @@ out=${2:-$(mktemp -d)}
 mkdir -p "$out"
 product=$build/src/tarvik-configurator
 floor=$build/bench/tarvik-floor-dialog
-probe=$build/bench/tarvik-first-paint-probe.so
+probe=$build/bench/libtarvik-first-paint-probe.so
 
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &

@@ -19,7 +19,7 @@ build=${1:-$root/build/release}
 demo=$build/demo/tarvik-configurator-demo
 product=$build/src/tarvik-configurator
 floor=$build/bench/tarvik-floor-dialog
-probe=$build/bench/tarvik-first-paint-probe.so
+probe=$build/bench/libtarvik-first-paint-probe.so
 
 if [ -z "${TARVIK_BENCH_INNER:-}" ]; then
   "$root/scripts/setup.sh" bench
