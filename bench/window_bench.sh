@@ -66,7 +66,8 @@ first_paint_ms() {
     sleep 0.05
   done
   paint=$(awk '/^first-paint / {print $2; exit}' "$log")
-  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
+  kill "$pid" 2>/dev/null || true  # the probe ends the configurator itself
+  wait "$pid" 2>/dev/null || true
   rm -f "$log"
   [ -n "$paint" ] || { echo "no first paint" >&2; return 1; }
   echo $(((paint - start) / 1000000))
@@ -92,7 +93,7 @@ steady() {
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 # The configurator's first paint, through the probe.
-product_paint_ms() { LD_PRELOAD=$probe first_paint_ms "$product"; }
+product_paint_ms() { first_paint_ms env LD_PRELOAD="$probe" "$product"; }
 
 paint_runs=11
 runs=5
