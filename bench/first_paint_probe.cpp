@@ -21,16 +21,18 @@ class FirstPaintProbe : public QObject {
         !static_cast<QWidget*>(watched)->isWindow())
       return false;
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    std::fprintf(stderr, "first-paint %lld\n",
-                 static_cast<long long>(
-                     std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::fprintf(
+        stderr, "first-paint %lld\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     std::fflush(stderr);
     std::_Exit(0);
   }
 };
 
-void InstallProbe() { QCoreApplication::instance()->installEventFilter(
-      new FirstPaintProbe(QCoreApplication::instance())); }
+void InstallProbe() {
+  QCoreApplication::instance()->installEventFilter(
+      new FirstPaintProbe(QCoreApplication::instance()));
+}
 
 }  // namespace
 
