@@ -47,9 +47,15 @@ struct Target {
   const char* value;
 };
 constexpr Target kTargets[] = {
-    {"mode-l", "pa-microphone"},  {"mode-r", "pa-microphone"},  {"signal-level-l", "microphone"},
-    {"signal-level-r", "microphone"}, {"gain-l", "+9dB"},        {"gain-r", "-9dB"},
-    {"eq-l", "thru"},             {"eq-r", "low-boost"},       {"pa-output", "off"},
+    {"mode-l", "pa-microphone"},
+    {"mode-r", "pa-microphone"},
+    {"signal-level-l", "microphone"},
+    {"signal-level-r", "microphone"},
+    {"gain-l", "+9dB"},
+    {"gain-r", "-9dB"},
+    {"eq-l", "thru"},
+    {"eq-r", "low-boost"},
+    {"pa-output", "off"},
     {"output-volume", "-6dB"},
 };
 // The same values as list indices, for the window.
@@ -233,9 +239,9 @@ Result Window(bool withSpeed) {
     auto window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
     // The monitor's ticks are driven here: the queued start is dropped.
     QCoreApplication::removePostedEvents(window.get(), QEvent::MetaCall);
-    auto connected = [&] { return app->m_deviceSession.connected && app->m_deviceSession.isOpen; };
+    auto connected = [&] { return window->Monitor().Connected() && app->m_deviceSession.isOpen; };
     device.Plug();
-    for (int i = 0; i < 11; ++i) window->OnMonitorTick();
+    for (int i = 0; i < 11; ++i) window->Monitor().OnTick();
     if (!connected()) {
       std::fprintf(stderr, "window did not connect\n");
       std::exit(1);
@@ -267,8 +273,8 @@ Result Window(bool withSpeed) {
       }
       const std::size_t atReturn = device.RequestCount();
       // The monitor connects on its 11th tick; ticked back to back here.
-      for (int i = 0; i < 11 && !connected(); ++i) window->OnMonitorTick();
-      if (!connected() || window->UsbPage().FullSpeedButton().checked != 1) {
+      for (int i = 0; i < 11 && !connected(); ++i) window->Monitor().OnTick();
+      if (!connected() || !window->UsbPage().FullSpeedButton().isChecked()) {
         std::fprintf(stderr, "window: not back at full speed\n");
         std::exit(1);
       }
@@ -316,8 +322,8 @@ void Row(const char* what, const Result& r) {
 
 int Main() {
   std::random_device random;
-  const std::filesystem::path root = std::filesystem::temp_directory_path() /
-                                     ("tarvik-apply-bench-" + std::to_string(random()));
+  const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("tarvik-apply-bench-" + std::to_string(random()));
   std::filesystem::create_directory(root);
   directory = root.generic_string();
   const std::string full = directory + "/full.json", noSpeed = directory + "/no-speed.json";
@@ -349,8 +355,9 @@ int Main() {
   Row("window, same changes + USB speed", windowFull);
   Row("tarvikctl apply, without USB speed", ctlNoSpeed);
   Row("window, without USB speed", windowNoSpeed);
-  std::printf("(window: connected before the clock starts, its connection reads not counted;\n"
-              " after a restart its 11 monitor ticks are driven back to back)\n");
+  std::printf(
+      "(window: connected before the clock starts, its connection reads not counted;\n"
+      " after a restart its 11 monitor ticks are driven back to back)\n");
   if (!windowFull.note.empty()) std::printf("window: %s\n", windowFull.note.c_str());
   std::printf("\nrequests by kind and command (first run):\n");
   std::printf("  apply + speed:  %s\n", ctlFull.histogram.c_str());
@@ -364,9 +371,10 @@ int Main() {
   for (int run = 0; run < kAllRuns; ++run) single.push_back(OneApply(noSpeed));
   for (int run = 0; run < kAllRuns; ++run) all.push_back(AllApply(noSpeed, &allRequests));
   const double one = Median(single), sixteen = Median(all);
-  std::printf("\n--all apply, %d stand-ins, 1 ms per report, document without USB speed "
-              "(medians of %d)\n",
-              kDevices, kAllRuns);
+  std::printf(
+      "\n--all apply, %d stand-ins, 1 ms per report, document without USB speed "
+      "(medians of %d)\n",
+      kDevices, kAllRuns);
   std::printf("  one device (--device 1-1)     %8.1f ms\n", one);
   std::printf("  16 x one device               %8.1f ms\n", kDevices * one);
   std::printf("  --all on 16 devices           %8.1f ms  (%zu requests)\n", sixteen, allRequests);

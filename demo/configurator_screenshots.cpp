@@ -73,7 +73,7 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
       Save(window, directory, prefix + "main-not-connected-" + pages[i]);
     }
     device.Plug();
-    for (int i = 0; i < 11; ++i) window.OnMonitorTick();
+    for (int i = 0; i < 11; ++i) window.Monitor().OnTick();
     for (int i = 0; i < 3; ++i) {
       window.SelectPage(i);
       Save(window, directory, prefix + "main-connected-" + pages[i]);
@@ -95,16 +95,16 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
 
     // USB on firmware that has the microphone mute synchronisation.
     device.Unplug();
-    window.OnDeviceNotify(NOTIFY_LINK_LOST, 0);
+    window.Monitor().OnDeviceNotify(NOTIFY_LINK_LOST, 0);
     // The receive thread may have queued the same news before the session
     // closed; it is handled now, not in the middle of the next pictures.
     QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
     device.SetFirmwareVersion("3.00");
     device.Plug();
-    for (int i = 0; i < 11; ++i) window.OnMonitorTick();
+    for (int i = 0; i < 11; ++i) window.Monitor().OnTick();
     window.SelectPage(2);
     Save(window, directory, prefix + "usb-firmware-3.00");
-    CAboutDlg about(app, &window);
+    CAboutDlg about(app, app.ProductName(), app.Version(), &window);
     about.show();
     Save(about, directory, prefix + "about");
   }

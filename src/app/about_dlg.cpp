@@ -1,7 +1,6 @@
 #include "app/about_dlg.h"
 
-#include "app/configurator_app.h"
-#include "app/configurator_dlg.h"
+#include "app/program_icon.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
@@ -27,15 +26,16 @@ QString FormatVersionLine(const QString& productName, int major, int minor, int 
   return QStringLiteral("%1  Version %2.%3%4").arg(productName).arg(major).arg(minor).arg(build);
 }
 
-CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
+CAboutDlg::CAboutDlg(const PageHost& texts, const QString& productName,
+                     const ProgramVersion& version, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_versionText(this),
+      versionText_(this),
       icon_(this),
       notice_(this),
       ok_(this) {
   icon_.setObjectName(QStringLiteral("icon"));
-  m_versionText.setObjectName(QStringLiteral("versionText"));
+  versionText_.setObjectName(QStringLiteral("versionText"));
   notice_.setObjectName(QStringLiteral("notice"));
   ok_.setObjectName(QStringLiteral("ok"));
   QFont font = MakeUiFont();
@@ -47,8 +47,8 @@ CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
   icon_.setGeometry(QRect(iconRect.topLeft(), QSize(32, 32)));
   icon_.setPixmap(LoadProgramIcon().pixmap(32, 32));
 
-  m_versionText.setGeometry(Units(42, 17, 130, 8).adjusted(0, -2, 0, 2));
-  m_versionText.setTextFormat(Qt::PlainText);
+  versionText_.setGeometry(Units(42, 17, 130, 8).adjusted(0, -2, 0, 2));
+  versionText_.setTextFormat(Qt::PlainText);
   notice_.setGeometry(Units(42, 36, 174, 28));
   notice_.setTextFormat(Qt::PlainText);
   notice_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -57,10 +57,10 @@ CAboutDlg::CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent)
   ok_.setDefault(true);
   connect(&ok_, &QPushButton::clicked, this, &QDialog::accept);
 
-  setWindowTitle(app.LoadText(kTextAboutCaption));
-  ok_.setText(app.LoadText(kTextOk));
-  m_versionText.setText(FormatVersionLine(app.m_productName, app.m_versionMajor, app.m_versionMinor,
-                                          app.m_versionBuild));
+  setWindowTitle(texts.LoadText(kTextAboutCaption));
+  ok_.setText(texts.LoadText(kTextOk));
+  versionText_.setText(
+      FormatVersionLine(productName, version.majorNumber, version.minorNumber, version.build));
 }
 
 }  // namespace tarvik

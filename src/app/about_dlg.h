@@ -6,19 +6,23 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace tarvik {
+#include "app/window_host.h"
 
-class CTarvik_ConfiguratorApp;
+namespace tarvik {
 
 class CAboutDlg : public QDialog {
   Q_OBJECT
 
  public:
-  CAboutDlg(const CTarvik_ConfiguratorApp& app, QWidget* parent);
+  // `texts` gives the caption and the button's text in the user interface
+  // language.
+  CAboutDlg(const PageHost& texts, const QString& productName, const ProgramVersion& version,
+            QWidget* parent);
 
-  QLabel m_versionText;
+  const QLabel& VersionText() const { return versionText_; }
 
  private:
+  QLabel versionText_;
   QLabel icon_;
   QLabel notice_;
   QPushButton ok_;

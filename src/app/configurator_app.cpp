@@ -7,11 +7,11 @@
 
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "system/program_identity.h"
 #include "app/user_locale.h"
 #include "app/window_platform.h"
 #include "controls/ui_font.h"
 #include "resources/string_table.h"
+#include "system/program_identity.h"
 
 namespace tarvik {
 namespace {
@@ -26,7 +26,7 @@ std::atomic<CTarvik_ConfiguratorDlg*> g_notifyTarget{nullptr};
 void PostDeviceNotify(int code, int value) {
   if (CTarvik_ConfiguratorDlg* target = g_notifyTarget.load())
     QMetaObject::invokeMethod(
-        target, [target, code, value] { target->OnDeviceNotify(code, value); },
+        target, [target, code, value] { target->Monitor().OnDeviceNotify(code, value); },
         Qt::QueuedConnection);
 }
 

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "system/single_instance_lock.h"
 #include "app/ui_language.h"
-#include "session/hid_dev_comm_app.h"
-#include "pages/page_host.h"
+#include "app/window_host.h"
 #include "resources/resource_ids.h"
+#include "session/hid_dev_comm_app.h"
+#include "system/single_instance_lock.h"
 
 namespace tarvik {
 
@@ -29,7 +29,7 @@ struct AppEnvironment {
 // The user's locale, the user's lock directory and real message boxes.
 AppEnvironment SystemEnvironment();
 
-class CTarvik_ConfiguratorApp : public PageHost {
+class CTarvik_ConfiguratorApp : public WindowHost {
  public:
   CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment);
   ~CTarvik_ConfiguratorApp();
@@ -44,8 +44,7 @@ class CTarvik_ConfiguratorApp : public PageHost {
   void PrepareInstance();
 
   int ExitCode() const { return exitCode_; }
-  // Ends the main window's run; the program then ends with `code`.
-  void RequestQuit(int code);
+  void RequestQuit(int code) override;
 
   int LocalizedStringId(TextId id) const;
   // The program's text `id` in the user interface language, or empty.
@@ -56,9 +55,12 @@ class CTarvik_ConfiguratorApp : public PageHost {
   int ShowMessageBox(QWidget* owner, const QString& text, BoxIcon icon,
                      BoxButtons buttons) override;
   CHidDevCommApp& Session() override { return m_deviceSession; }
+  QString ProductName() const override { return m_productName; }
+  ProgramVersion Version() const override {
+    return {m_versionMajor, m_versionMinor, m_versionBuild};
+  }
 
-  // The window that device notifications are queued for while it exists.
-  void SetMainWindow(CTarvik_ConfiguratorDlg* window);
+  void SetMainWindow(CTarvik_ConfiguratorDlg* window) override;
   CTarvik_ConfiguratorDlg* MainWindow() const { return mainWindow_; }
 
   SingleInstanceLock m_mutex;

@@ -7,47 +7,34 @@
 #include <QPainter>
 
 #include "app/about_dlg.h"
-#include "app/configurator_app.h"
+#include "app/program_icon.h"
 #include "app/tab_strip.h"
 #include "app/window_platform.h"
 #include "controls/ui_font.h"
-#include "resources/program_resources.h"
-#include "resources/resource_ids.h"
 
 namespace tarvik {
 
-QIcon LoadProgramIcon() {
-  InitProgramResources();
-  // The sizes a window shows; the 256-pixel picture is for the desktop's
-  // icon theme. The format is named so no content sniffing is needed.
-  QIcon icon;
-  for (int size : {16, 24, 32, 48})
-    icon.addPixmap(QPixmap(QStringLiteral(":/icon/%1/%2").arg(kProgramIconId).arg(size), "PNG"));
-  return icon;
-}
-
-CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app)
+CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(WindowHost& host)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      app_(app),
-      m_session(&app.m_deviceSession),
-      m_audioInPage(app),
-      m_audioOutPage(app),
-      m_usbPage(app),
-      m_icon(LoadProgramIcon()) {
+      m_host(host),
+      m_audioInPage(host),
+      m_audioOutPage(host),
+      m_usbPage(host),
+      m_icon(LoadProgramIcon()),
+      m_monitor(host, *this, *this) {
   ComputeFontScale();
-  app_.SetMainWindow(this);
+  m_host.SetMainWindow(this);
 
   setWindowIcon(m_icon);
-  m_presenceCount = 0;
 
-  for (PageFrame* page :
-       {static_cast<PageFrame*>(&m_audioInPage), static_cast<PageFrame*>(&m_audioOutPage),
-        static_cast<PageFrame*>(&m_usbPage)}) {
+  for (PageFrame* page : Pages()) {
     page->CreateView(this);
-    // Handled before the page carries on, so it finds the connection dropped.
-    connect(page, &PageFrame::CommunicationFailed, this, &CTarvik_ConfiguratorDlg::OnCommError,
-            Qt::DirectConnection);
+    // Recovered from once the page's handler has returned, so the handler
+    // never runs on with the session closed under it.
+    connect(
+        page, &PageFrame::CommunicationFailed, this,
+        [this] { m_monitor.HandleCommunicationError(); }, Qt::QueuedConnection);
   }
 
   m_tabHighlight.LoadPngResource(kPngActiveTab);
@@ -71,26 +58,39 @@ CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app)
   SelectPage(0);
   setFixedSize(kClientWidth, kClientHeight);
 
-  m_connectTimer.setInterval(200);
-  connect(&m_connectTimer, &QTimer::timeout, this, &CTarvik_ConfiguratorDlg::OnMonitorTick);
+  ShowConnectState(false, nullptr, DeviceFeatures{});
 
-  SetConnectionState(false, nullptr);
-
-  const QString aboutEntry = app_.LoadText(kTextAboutMenuEntry);
+  const QString aboutEntry = m_host.LoadText(kTextAboutMenuEntry);
   if (!aboutEntry.isEmpty()) m_systemMenuAbout = AppendSystemMenuAbout(*this, aboutEntry);
 
-  QMetaObject::invokeMethod(this, &CTarvik_ConfiguratorDlg::OnStartMonitor, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { m_monitor.Start(); }, Qt::QueuedConnection);
 }
 
 CTarvik_ConfiguratorDlg::~CTarvik_ConfiguratorDlg() {
-  m_connectTimer.stop();
-  m_session->Close();
-  app_.SetMainWindow(nullptr);
+  m_monitor.Stop();
+  m_host.Session().Close();
+  m_host.SetMainWindow(nullptr);
+}
+
+void CTarvik_ConfiguratorDlg::ShowConnectState(bool connected, const char* version,
+                                               const DeviceFeatures& features) {
+  QString caption = m_host.ProductName();
+  if (connected && version != nullptr)
+    caption += QStringLiteral("   [Connected  Ver.") + VersionChars(version) + QStringLiteral("]");
+  else
+    caption += QStringLiteral("   [Not connected]");
+  setWindowTitle(caption);
+  for (PageFrame* page : Pages()) page->ShowConnectState(connected, features);
+}
+
+void CTarvik_ConfiguratorDlg::ShowSettings(const SettingsSnapshot& settings) {
+  for (PageFrame* page : Pages()) page->ShowSettings(settings);
 }
 
 void CTarvik_ConfiguratorDlg::SelectPage(int index) {
   if (index < 0 || index > 2) return;
-  PageFrame* pages[3] = {&m_audioInPage, &m_audioOutPage, &m_usbPage};
+  const std::array<PageFrame*, 3> pages = Pages();
   for (int i = 0; i < 3; ++i)
     if (i != index) pages[i]->ShowPage(false);
   pages[index]->ShowPage(true);
@@ -101,7 +101,7 @@ void CTarvik_ConfiguratorDlg::SelectPage(int index) {
 }
 
 void CTarvik_ConfiguratorDlg::ShowAboutBox() {
-  CAboutDlg about(app_, this);
+  CAboutDlg about(m_host, m_host.ProductName(), m_host.Version(), this);
   about.exec();
 }
 
@@ -166,7 +166,7 @@ void CTarvik_ConfiguratorDlg::contextMenuEvent(QContextMenuEvent* event) {
     QDialog::contextMenuEvent(event);
     return;
   }
-  const QString text = app_.LoadText(kTextAboutMenuEntry);
+  const QString text = m_host.LoadText(kTextAboutMenuEntry);
   if (text.isEmpty()) return;
   QMenu menu(this);
   menu.addAction(text, this, &CTarvik_ConfiguratorDlg::ShowAboutBox);

@@ -1,13 +1,14 @@
 // The program's only top-level window: a fixed 465 x 460 dark window with a
-// strip of three painted tabs over the AUDIO IN, AUDIO OUT and USB pages. It
-// also runs the connection monitor and shows the connection in its caption.
+// strip of three painted tabs over the AUDIO IN, AUDIO OUT and USB pages. Its
+// connection monitor shows the connection in the caption and on the pages.
 #pragma once
 
 #include <QDialog>
 #include <QIcon>
-#include <QTimer>
-#include <cstdint>
+#include <array>
 
+#include "app/connection_monitor.h"
+#include "app/window_host.h"
 #include "controls/x_image.h"
 #include "controls/x_static_label.h"
 #include "pages/tab_view_aud_in.h"
@@ -16,40 +17,30 @@
 
 namespace tarvik {
 
-class CHidDevCommApp;
-class CTarvik_ConfiguratorApp;
-
 inline constexpr int kClientWidth = 465;
 inline constexpr int kClientHeight = 460;
 inline constexpr unsigned kBackgroundColour = 0x333333;
 
-class CTarvik_ConfiguratorDlg : public QDialog {
+class CTarvik_ConfiguratorDlg : public QDialog, public ConnectionView {
   Q_OBJECT
 
  public:
-  explicit CTarvik_ConfiguratorDlg(CTarvik_ConfiguratorApp& app);
+  explicit CTarvik_ConfiguratorDlg(WindowHost& host);
   ~CTarvik_ConfiguratorDlg() override;
 
   void SelectPage(int index);
   int ActiveTab() const { return m_activeTab; }
   void ShowAboutBox();
 
-  // The connection monitor.
-  void SetConnectionState(bool connected, const char* version);
-  void ConnectDevice();
-  void LoadDeviceSettings(const DeviceFeatures& features);
-  void HandleCommunicationError();
-  int OnDeviceNotify(long long code, long long value);
-  int OnStartMonitor();
-  int OnCommError();
-  void OnMonitorTick();
-  bool MonitorRunning() const { return m_connectTimer.isActive(); }
-  int PresenceCount() const { return m_presenceCount; }
+  // The caption and every page, in the order AUDIO IN, AUDIO OUT, USB.
+  void ShowConnectState(bool connected, const char* version,
+                        const DeviceFeatures& features) override;
+  void ShowSettings(const SettingsSnapshot& settings) override;
 
+  ConnectionMonitor& Monitor() { return m_monitor; }
   CTabViewAudIn& AudioInPage() { return m_audioInPage; }
   CTabViewAudOut& AudioOutPage() { return m_audioOutPage; }
   CTabViewUsb& UsbPage() { return m_usbPage; }
-  CTarvik_ConfiguratorApp& App() { return app_; }
 
   // Enter and Escape do nothing; only closing the window ends it.
   void accept() override {}
@@ -76,9 +67,9 @@ class CTarvik_ConfiguratorDlg : public QDialog {
     const CxImage& image_;
   };
 
-  CTarvik_ConfiguratorApp& app_;
-  int m_presenceCount = 0;
-  CHidDevCommApp* m_session;
+  std::array<PageFrame*, 3> Pages() { return {&m_audioInPage, &m_audioOutPage, &m_usbPage}; }
+
+  WindowHost& m_host;
   int m_activeTab = 0;
   CxImage m_tabHighlight;
   CxImage m_tabImage[3];
@@ -89,11 +80,8 @@ class CTarvik_ConfiguratorDlg : public QDialog {
   CTabViewUsb m_usbPage;
   TabHighlight m_highlightView{m_tabHighlight};
   QIcon m_icon;
-  QTimer m_connectTimer;
+  ConnectionMonitor m_monitor;
   bool m_systemMenuAbout = false;  // the About entry is in the system menu
 };
-
-// The program icon in all its sizes.
-QIcon LoadProgramIcon();
 
 }  // namespace tarvik

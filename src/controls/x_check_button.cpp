@@ -5,7 +5,8 @@
 namespace tarvik {
 
 CxCheckButton::CxCheckButton() {
-  connect(this, &QAbstractButton::clicked, this, &CxCheckButton::OnClicked);
+  setCheckable(true);
+  connect(this, &QAbstractButton::clicked, this, [this] { emit Clicked(id_); });
 }
 
 bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
@@ -21,17 +22,13 @@ bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
   return true;
 }
 
-void CxCheckButton::setChecked(int state) {
-  if (checked == state) return;
-  checked = state;
-  update();
+void CxCheckButton::nextCheckState() {
+  if (autoToggle) QAbstractButton::nextCheckState();
 }
 
 void CxCheckButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const CxImage& image = !isEnabled()   ? disabledImage
-                         : checked == 1 ? checkedImage
-                                        : uncheckedImage;
+  const CxImage& image = !isEnabled() ? disabledImage : isChecked() ? checkedImage : uncheckedImage;
   if (!image.IsNull()) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, image.Pixels());
@@ -41,14 +38,6 @@ void CxCheckButton::paintEvent(QPaintEvent*) {
   painter.setFont(font);
   painter.setPen(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | (captionColor & 0xFFFFFFu))));
   painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
-}
-
-void CxCheckButton::OnClicked() {
-  if (autoToggle) {
-    checked = checked ? 0 : 1;
-    update();
-  }
-  emit Clicked(id_);
 }
 
 }  // namespace tarvik

@@ -1,6 +1,6 @@
 // A small button drawn entirely from three pictures (checked, unchecked,
-// disabled) that keeps its own checked state and tells of a click with a
-// signal carrying its control id.
+// disabled) that keeps its state in the button's own checked property and
+// tells of a click with a signal carrying its control id.
 #pragma once
 
 #include <QAbstractButton>
@@ -20,11 +20,7 @@ class CxCheckButton : public QAbstractButton {
   bool Create(const QRect& rect, QWidget* parent, int id);
   int ControlId() const { return id_; }
 
-  // Shows `state` (1 checked, 0 not); repaints only when it changes.
-  void setChecked(int state);
-
-  int checked = 0;
-  int autoToggle = 1;  // flip `checked` on every click
+  bool autoToggle = true;  // flip the checked state on every click
   CxImage checkedImage;
   CxImage uncheckedImage;
   CxImage disabledImage;
@@ -32,15 +28,14 @@ class CxCheckButton : public QAbstractButton {
   unsigned captionColor = 0x000000;
 
  signals:
-  // Emitted for every click, after `checked` has flipped where it does.
+  // Emitted for every click, after the checked state has flipped where it does.
   void Clicked(int controlId);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void nextCheckState() override;
 
  private:
-  void OnClicked();
-
   int id_ = 0;
 };
 

@@ -11,8 +11,9 @@
 #include "controls/x_image.h"
 #include "controls/x_static_label.h"
 #include "pages/page_host.h"
-#include "settings/settings_table.h"
 #include "resources/resource_ids.h"
+#include "settings/device_features.h"
+#include "settings/settings_table.h"
 
 class QComboBox;
 
@@ -35,9 +36,15 @@ class PageFrame : public QWidget {
   bool Created() const { return created_; }
   void ShowPage(bool show);
 
+  // Puts the controls into their state for the connection, `features` being
+  // those of the connected device, and clears the values they show.
+  virtual void ShowConnectState(bool connected, const DeviceFeatures& features) = 0;
+  // Shows what a load of the device read.
+  virtual void ShowSettings(const SettingsSnapshot& settings) = 0;
+
  signals:
-  // A device exchange failed; the receiver drops the connection before
-  // the page carries on.
+  // A device exchange failed. The page's handler stops at the failure and
+  // leaves the recovery to the receiver.
   void CommunicationFailed();
 
  protected:

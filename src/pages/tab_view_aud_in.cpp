@@ -2,8 +2,6 @@
 
 #include <QComboBox>
 
-#include "settings/device_features.h"
-
 namespace tarvik {
 namespace {
 
@@ -88,14 +86,14 @@ void CTabViewAudIn::ShowChannelOptions(int channel, bool show) {
     w->setVisible(show);
 }
 
-void CTabViewAudIn::ShowConnectState(bool connected, uint32_t firmware) {
+void CTabViewAudIn::ShowConnectState(bool connected, const DeviceFeatures& features) {
   if (!Created()) return;
   for (int channel = 0; channel < 2; ++channel) {
     ShowChannelOptions(channel, false);
     channels_[channel].mode->setEnabled(connected);
     channels_[channel].mode->setCurrentIndex(-1);
   }
-  paOutput_->setEnabled(connected && FeaturesOf(m_session.productId, firmware).paOutput);
+  paOutput_->setEnabled(connected && features.paOutput);
   paLabel_.hide();
   paOutput_->hide();
 }

@@ -39,9 +39,8 @@ class CTabViewAudIn : public PageFrame {
 
   explicit CTabViewAudIn(PageHost& host);
 
-  void ShowConnectState(bool connected, uint32_t firmware);
-  // Shows what a load of the device read.
-  void ShowSettings(const SettingsSnapshot& settings);
+  void ShowConnectState(bool connected, const DeviceFeatures& features) override;
+  void ShowSettings(const SettingsSnapshot& settings) override;
   // The page's reads: each shows what it read and returns true, or returns
   // false with every control left as it was. They report nothing.
   bool ReadChannelSettings(int channel);

@@ -18,7 +18,7 @@ void CTabViewAudOut::OnInitDialog() {
   connect(volume_, &QComboBox::activated, this, &CTabViewAudOut::OnOutputVolumeChange);
 }
 
-void CTabViewAudOut::ShowConnectState(bool connected, uint32_t) {
+void CTabViewAudOut::ShowConnectState(bool connected, const DeviceFeatures&) {
   if (volume_ == nullptr) return;
   volume_->setEnabled(connected);
   volume_->setCurrentIndex(-1);

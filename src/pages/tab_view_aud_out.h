@@ -20,9 +20,8 @@ class CTabViewAudOut : public PageFrame {
 
   explicit CTabViewAudOut(PageHost& host);
 
-  void ShowConnectState(bool connected, uint32_t firmware);
-  // Shows what a load of the device read.
-  void ShowSettings(const SettingsSnapshot& settings);
+  void ShowConnectState(bool connected, const DeviceFeatures& features) override;
+  void ShowSettings(const SettingsSnapshot& settings) override;
   void OnOutputVolumeChange(int index);
 
   QComboBox* VolumeList() const { return volume_; }

@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 
 #include "controls/ui_font.h"
-#include "settings/device_features.h"
 #include "settings/settings_exchanges.h"
 
 namespace tarvik {
@@ -51,13 +50,13 @@ void CTabViewUsb::OnInitDialog() {
   muteSync_ = CreateList(kMuteSync, QStringLiteral("muteSync"), RectLtrb(282, 165, 419, 188),
                          SettingOf(SettingId::kMicMuteSync).items);
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
-  ShowConnectState(false, 0);
+  ShowConnectState(false, DeviceFeatures{});
 }
 
 void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QString& name,
                                     const QRect& rect) {
   // Only the page decides which of the two is checked.
-  button.autoToggle = 0;
+  button.autoToggle = false;
   button.font = MakeUiFont();
   button.setObjectName(name);
   button.Create(rect, this, id);
@@ -70,10 +69,9 @@ void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QString
           Qt::QueuedConnection);
 }
 
-void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
+void CTabViewUsb::ShowConnectState(bool connected, const DeviceFeatures& features) {
   if (muteSync_ == nullptr) return;
   if (connected) {
-    const DeviceFeatures features = FeaturesOf(m_session.productId, firmware);
     if (!features.usbSpeed) return;  // the page stays as it is
     if (features.micMuteSync) {
       muteSync_->setEnabled(true);
@@ -89,13 +87,13 @@ void CTabViewUsb::ShowConnectState(bool connected, uint32_t firmware) {
   }
   for (CxCheckButton* button : {&hiSpeed_, &fullSpeed_}) {
     button->setEnabled(connected);
-    button->setChecked(0);
+    button->setChecked(false);
   }
 }
 
 void CTabViewUsb::ShowUsbSpeed(int value) {
-  hiSpeed_.setChecked(value == 0 ? 1 : 0);
-  fullSpeed_.setChecked(value == 1 ? 1 : 0);
+  hiSpeed_.setChecked(value == 0);
+  fullSpeed_.setChecked(value == 1);
 }
 
 void CTabViewUsb::ShowSettings(const SettingsSnapshot& settings) {
@@ -105,10 +103,10 @@ void CTabViewUsb::ShowSettings(const SettingsSnapshot& settings) {
 }
 
 void CTabViewUsb::OnUsbSpeedClick(int id) {
-  const int wasHi = hiSpeed_.checked;
-  const int wasFull = fullSpeed_.checked;
+  const bool wasHi = hiSpeed_.isChecked();
+  const bool wasFull = fullSpeed_.isChecked();
   const int value = id == kHiSpeed ? 0 : 1;
-  if ((value == 0 ? wasHi : wasFull) == 1) return;
+  if (value == 0 ? wasHi : wasFull) return;
   ShowUsbSpeed(value);
 
   const int answer = host_.ShowMessageBox(m_mainWindow, host_.LoadText(kTextRestartQuestion),

@@ -33,11 +33,10 @@ class CTabViewUsb : public PageFrame {
 
   explicit CTabViewUsb(PageHost& host);
 
-  void ShowConnectState(bool connected, uint32_t firmware);
+  void ShowConnectState(bool connected, const DeviceFeatures& features) override;
+  void ShowSettings(const SettingsSnapshot& settings) override;
   // Checks HI-SPEED for 0, FULL-SPEED for 1, neither for anything else.
   void ShowUsbSpeed(int value);
-  // Shows what a load of the device read.
-  void ShowSettings(const SettingsSnapshot& settings);
 
   // `id` is kHiSpeed or kFullSpeed.
   void OnUsbSpeedClick(int id);

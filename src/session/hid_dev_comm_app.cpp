@@ -33,7 +33,6 @@ Presence ProbeDevice(HidBackend& backend) {
 CHidDevCommApp::~CHidDevCommApp() {
   std::lock_guard<std::recursive_mutex> guard(lock);
   Teardown();
-  connected = false;
 }
 
 bool CHidDevCommApp::Open() {

@@ -68,7 +68,6 @@ class CHidDevCommApp {
   std::recursive_mutex lock;
   bool isOpen = false;
   int productId = 0;
-  bool connected = false;
   std::unique_ptr<DeviceLink> link;
   CommandParams params;
   StatusPair statusPair;

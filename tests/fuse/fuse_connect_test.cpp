@@ -77,7 +77,6 @@ TEST_F(FuseConnectTest, OneFullConnectReadsEverySetting) {
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(ProbeDevice(*backend_), Presence::kPresent);
   ASSERT_TRUE(OpenSession());
-  session_->connected = true;
 
   char version[5] = {};
   ASSERT_TRUE(ReadFirmwareVersion(*session_, version));

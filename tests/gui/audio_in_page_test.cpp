@@ -193,6 +193,7 @@ TEST_F(AudioInPage, EveryFailedWriteShowsTheWarningOnceAndDisconnects) {
     ASSERT_TRUE(Connected());
     device.InjectFault(Fault{FaultKind::BadStatus});
     act();
+    Recover();
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_FALSE(app->m_deviceSession.isOpen);
     EXPECT_FALSE(L().mode->isEnabled());

@@ -51,17 +51,17 @@ TEST(CheckButton, TogglesByItselfOnlyWhenAskedAndAlwaysTellsTheParentLater) {
   ASSERT_TRUE(button.Create(QRect(0, 0, 15, 15), &parent, CTabViewUsb::kHiSpeed));
   parent.Listen(button);
   QTest::mouseClick(&button, Qt::LeftButton);
-  EXPECT_EQ(button.checked, 1);
+  EXPECT_TRUE(button.isChecked());
   EXPECT_TRUE(parent.ids.empty());  // queued, not called
   QTest::mouseClick(&button, Qt::LeftButton);
-  EXPECT_EQ(button.checked, 0);
+  EXPECT_FALSE(button.isChecked());
   QCoreApplication::sendPostedEvents(&parent, QEvent::MetaCall);
   EXPECT_EQ(parent.ids, (std::vector<long long>{CTabViewUsb::kHiSpeed, CTabViewUsb::kHiSpeed}));
 
-  button.autoToggle = 0;
+  button.autoToggle = false;
   QTest::mouseClick(&button, Qt::LeftButton);
   QCoreApplication::sendPostedEvents(&parent, QEvent::MetaCall);
-  EXPECT_EQ(button.checked, 0);
+  EXPECT_FALSE(button.isChecked());
   EXPECT_EQ(parent.ids.size(), 3u);
 }
 
@@ -80,12 +80,12 @@ TEST(CheckButton, DisabledPictureWinsOverCheckedWithoutChangingIt) {
   button.uncheckedImage.LoadPngData(png(Qt::green));
   button.disabledImage.LoadPngData(png(Qt::gray));
   EXPECT_EQ(Shown(button), QColor(Qt::green).rgb());
-  button.checked = 1;
+  button.setChecked(true);
   EXPECT_EQ(Shown(button), QColor(Qt::red).rgb());
   button.setEnabled(false);
   EXPECT_EQ(Shown(button), QColor(Qt::gray).rgb());
   button.setEnabled(true);
-  EXPECT_EQ(button.checked, 1);
+  EXPECT_TRUE(button.isChecked());
   EXPECT_EQ(Shown(button), QColor(Qt::red).rgb());
 }
 
@@ -93,13 +93,13 @@ TEST(CheckButton, SignalsAfterItsOwnToggleAndRepaintsOnlyWhenTheStateChanges) {
   QWidget parent;
   CxCheckButton button;
   button.Create(QRect(0, 0, 15, 15), &parent, CTabViewUsb::kFullSpeed);
-  std::vector<int> checkedWhenSignalled;
+  std::vector<bool> checkedWhenSignalled;
   QObject::connect(&button, &CxCheckButton::Clicked, [&](int id) {
     EXPECT_EQ(id, CTabViewUsb::kFullSpeed);
-    checkedWhenSignalled.push_back(button.checked);
+    checkedWhenSignalled.push_back(button.isChecked());
   });
   QTest::mouseClick(&button, Qt::LeftButton);
-  EXPECT_EQ(checkedWhenSignalled, std::vector<int>{1});
+  EXPECT_EQ(checkedWhenSignalled, std::vector<bool>{true});
 
   int paints = 0;
   PaintCounter counter(paints);
@@ -108,13 +108,13 @@ TEST(CheckButton, SignalsAfterItsOwnToggleAndRepaintsOnlyWhenTheStateChanges) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
   QCoreApplication::processEvents();
   paints = 0;
-  button.setChecked(1);
+  button.setChecked(true);
   QCoreApplication::processEvents();
   EXPECT_EQ(paints, 0);
-  button.setChecked(0);
+  button.setChecked(false);
   QCoreApplication::processEvents();
   EXPECT_EQ(paints, 1);
-  EXPECT_EQ(button.checked, 0);
+  EXPECT_FALSE(button.isChecked());
 }
 
 }  // namespace

@@ -20,13 +20,13 @@ TEST_F(Monitor, OpensOnlyOnTheEleventhTickInARow) {
   EXPECT_EQ(device.RequestCount(), 0u);
   device.Unplug();
   Tick(1);  // gone on the 11th: counting starts again
-  EXPECT_EQ(window->PresenceCount(), 0);
+  EXPECT_EQ(window->Monitor().PresenceCount(), 0);
   device.Plug();
   Tick(10);
   EXPECT_FALSE(app->m_deviceSession.isOpen);
   Tick(1);
   EXPECT_TRUE(Connected());
-  EXPECT_EQ(window->PresenceCount(), 0);
+  EXPECT_EQ(window->Monitor().PresenceCount(), 0);
   Tick(30);  // ticks do nothing while connected
   EXPECT_TRUE(Connected());
 }
@@ -35,7 +35,7 @@ TEST_F(Monitor, ADeviceSeenOnlyAsTheProbeOnlyProductIsNeverOpened) {
   device.SetProductId(kProductIdProbeOnly);
   device.Plug();
   Tick(20);
-  EXPECT_EQ(window->PresenceCount(), 0);
+  EXPECT_EQ(window->Monitor().PresenceCount(), 0);
   EXPECT_FALSE(app->m_deviceSession.isOpen);
 }
 
@@ -57,9 +57,9 @@ TEST_F(Monitor, RefusesOldFirmwareWithTheBoxAndQuitCodeTwo) {
       boxes.shown[0].text,
       QStringLiteral("Update Tarvik firmware to Ver.2.00 or higher.\n\nCurrent version Ver.1.90"));
   EXPECT_EQ(app->ExitCode(), 2);
-  EXPECT_FALSE(window->MonitorRunning());
+  EXPECT_FALSE(window->Monitor().Running());
   EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Not connected]"));
-  EXPECT_TRUE(app->m_deviceSession.connected);  // stays open until the window goes
+  EXPECT_TRUE(window->Monitor().Connected());  // stays open until the window goes
 }
 
 TEST_F(Monitor, RefusalTextIsInTheUsersLanguage) {
@@ -103,7 +103,7 @@ TEST_F(Monitor, ALostLinkReconnectsSilently) {
   ASSERT_TRUE(Connected());
   device.Unplug();
   ASSERT_TRUE(testing::PumpUntil([&] { return !app->m_deviceSession.isOpen; }));
-  EXPECT_FALSE(app->m_deviceSession.connected);
+  EXPECT_FALSE(window->Monitor().Connected());
   EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Not connected]"));
   EXPECT_TRUE(boxes.shown.empty());
   device.Plug();
@@ -119,8 +119,8 @@ TEST_F(Monitor, AFailingReadShowsTheWarningOnceAndWatchesAgain) {
   EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Cannot communicate with Tarvik."));
   EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kWarning);
   EXPECT_FALSE(app->m_deviceSession.isOpen);
-  EXPECT_FALSE(app->m_deviceSession.connected);
-  EXPECT_TRUE(window->MonitorRunning());
+  EXPECT_FALSE(window->Monitor().Connected());
+  EXPECT_TRUE(window->Monitor().Running());
   Tick(11);
   EXPECT_TRUE(Connected());
   EXPECT_EQ(boxes.shown.size(), 1u);
@@ -134,14 +134,21 @@ TEST_F(Monitor, ASettingsReadFailingWhileLoadingIsACommunicationError) {
   EXPECT_FALSE(app->m_deviceSession.isOpen);
 }
 
-TEST_F(Monitor, APageWriteFailureReachesTheWindowOnce) {
+TEST_F(Monitor, APageWriteFailureIsRecoveredFromOnceTheHandlerHasReturned) {
   Connect();
   device.InjectFault(Fault{FaultKind::BadStatus});
   window->AudioOutPage().OnOutputVolumeChange(4);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(Connected());
+  Recover();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Cannot communicate with Tarvik."));
   EXPECT_FALSE(app->m_deviceSession.isOpen);
+  EXPECT_FALSE(window->Monitor().Connected());
   EXPECT_FALSE(window->AudioOutPage().VolumeList()->isEnabled());
+  EXPECT_TRUE(window->Monitor().Running());
+  Recover();
+  EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST_F(Monitor, DeviceNotificationsOtherThanLinkLossChangeNothing) {
@@ -149,16 +156,16 @@ TEST_F(Monitor, DeviceNotificationsOtherThanLinkLossChangeNothing) {
   const QString caption = Caption();
   for (int type : {1, 2, 3, 5, 7}) device.SendNotification(type, 1);
   testing::PumpUntil([] { return false; }, 200);
-  for (int code : {1, 2, 3, 5, 7, 254}) window->OnDeviceNotify(code, 0);
+  for (int code : {1, 2, 3, 5, 7, 254}) window->Monitor().OnDeviceNotify(code, 0);
   EXPECT_TRUE(Connected());
   EXPECT_EQ(Caption(), caption);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Monitor, StartsTicking300MsAfterTheWindowIsUpAndConnectsByItself) {
-  window->OnStartMonitor();
-  EXPECT_FALSE(window->MonitorRunning());
-  ASSERT_TRUE(testing::PumpUntil([&] { return window->MonitorRunning(); }, 2000));
+  window->Monitor().Start();
+  EXPECT_FALSE(window->Monitor().Running());
+  ASSERT_TRUE(testing::PumpUntil([&] { return window->Monitor().Running(); }, 2000));
   device.Plug();
   EXPECT_TRUE(testing::PumpUntil([&] { return Connected(); }, 10000));
   EXPECT_EQ(Caption(), QStringLiteral("Tarvik Configurator   [Connected  Ver.2.10]"));

@@ -15,9 +15,9 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "support/received_steps.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
+#include "support/received_steps.h"
 
 namespace tarvik::testing {
 
@@ -126,16 +126,18 @@ class ConfiguratorOnStandIn : public ::testing::Test {
   }
 
   void Tick(int n = 1) {
-    for (int i = 0; i < n; ++i) window->OnMonitorTick();
+    for (int i = 0; i < n; ++i) window->Monitor().OnTick();
   }
   // Plugs the stand-in in and lets the monitor connect on its 11th tick.
   void Connect() {
     device.Plug();
     Tick(11);
   }
+  // Runs the window's queued recovery from a page's failed exchange.
+  void Recover() { RunQueuedCalls(window.get()); }
   std::vector<Step> Steps() const { return ReceivedSteps(device); }
 
-  bool Connected() const { return app->m_deviceSession.connected && app->m_deviceSession.isOpen; }
+  bool Connected() const { return window->Monitor().Connected() && app->m_deviceSession.isOpen; }
   QString Caption() const { return window->windowTitle(); }
 
   sim::SimDevice device;

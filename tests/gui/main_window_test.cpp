@@ -160,12 +160,12 @@ TEST(AboutBox, ShowsNameVersionAndTextsOfTheLanguage) {
                         Case{0x0C04, "About Tarvik Configurator", "OK"}}) {
     CTarvik_ConfiguratorApp app(sim::DefaultSimBackend(), AppEnvironment{c.lcid, {}, &boxes});
     app.PrepareInstance();
-    CAboutDlg about(app, nullptr);
+    CAboutDlg about(app, app.ProductName(), app.Version(), nullptr);
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8(c.caption));
     auto* ok = about.findChild<QPushButton*>(QStringLiteral("ok"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QString::fromUtf8(c.button));
-    EXPECT_EQ(about.m_versionText.text(), QStringLiteral("Tarvik Configurator  Version 1.10"));
+    EXPECT_EQ(about.VersionText().text(), QStringLiteral("Tarvik Configurator  Version 1.10"));
   }
   EXPECT_EQ(FormatVersionLine("", 1, 10, 0), QStringLiteral("  Version 1.100"));
   EXPECT_EQ(FormatVersionLine("X", 2, 3, 4), QStringLiteral("X  Version 2.34"));
@@ -189,7 +189,7 @@ TEST_F(MainWindow, OutputVolumeFollowsTheDeviceAndWritesChoices) {
   EXPECT_EQ(requests[0].payload, (std::vector<uint8_t>{0x00, 0x09}));  // 2304
   EXPECT_EQ(device.Setting(0, 0x0103, TARGET_OUTPUT), (std::vector<uint8_t>{0x00, 0x09}));
 
-  window->OnDeviceNotify(255, 0);
+  window->Monitor().OnDeviceNotify(255, 0);
   EXPECT_FALSE(volume->isEnabled());
   EXPECT_EQ(volume->currentIndex(), -1);
 

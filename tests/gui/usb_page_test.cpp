@@ -59,8 +59,8 @@ TEST_F(UsbPage, FeaturesFollowProductAndFirmware) {
     EXPECT_EQ(Page().HiSpeedButton().isEnabled() && Page().FullSpeedButton().isEnabled(), c.speed)
         << name;
     EXPECT_EQ(SentOperation(kGetUsbSpeed), c.speed) << name;
-    EXPECT_EQ(Page().FullSpeedButton().checked, c.speed ? 1 : 0) << name;
-    EXPECT_EQ(Page().HiSpeedButton().checked, 0) << name;
+    EXPECT_EQ(Page().FullSpeedButton().isChecked(), c.speed) << name;
+    EXPECT_FALSE(Page().HiSpeedButton().isChecked()) << name;
     ASSERT_NE(Page().MuteSyncList(), nullptr);
     EXPECT_EQ(Page().MuteSyncList()->isEnabled(), c.muteSync) << name;
     EXPECT_EQ(!Page().MuteSyncList()->isHidden(), c.muteSync) << name;
@@ -69,24 +69,24 @@ TEST_F(UsbPage, FeaturesFollowProductAndFirmware) {
     device.ClearRequests();
   }
   // Disconnected: both buttons disabled and clear, the row hidden.
-  window->OnDeviceNotify(255, 0);
+  window->Monitor().OnDeviceNotify(255, 0);
   EXPECT_FALSE(Page().HiSpeedButton().isEnabled());
-  EXPECT_EQ(Page().FullSpeedButton().checked, 0);
+  EXPECT_FALSE(Page().FullSpeedButton().isChecked());
   EXPECT_TRUE(Page().MuteSyncList()->isHidden());
 }
 
 TEST_F(UsbPage, ASpeedTheButtonsCannotShowChecksNeither) {
   device.SetSetting(0, kSpeed, 0, 0, {2});
   ConnectAs(kProductIds[0], "2.10");
-  EXPECT_EQ(Page().HiSpeedButton().checked, 0);
-  EXPECT_EQ(Page().FullSpeedButton().checked, 0);
+  EXPECT_FALSE(Page().HiSpeedButton().isChecked());
+  EXPECT_FALSE(Page().FullSpeedButton().isChecked());
 }
 
 TEST_F(UsbPage, ButtonsShowTheirPicturesAndNeverToggleThemselves) {
   ConnectAs(kProductIds[0], "2.10");  // HI-SPEED
   CxCheckButton& hi = Page().HiSpeedButton();
-  EXPECT_EQ(hi.checked, 1);
-  EXPECT_EQ(hi.autoToggle, 0);
+  EXPECT_TRUE(hi.isChecked());
+  EXPECT_FALSE(hi.autoToggle);
   Page().show();
   const QImage checked = hi.grab().toImage().convertToFormat(QImage::Format_RGB32);
   EXPECT_EQ(checked, hi.checkedImage.Pixels().convertToFormat(QImage::Format_RGB32));
@@ -98,7 +98,7 @@ TEST_F(UsbPage, ButtonsShowTheirPicturesAndNeverToggleThemselves) {
 
   device.ClearRequests();
   Click(hi);  // already checked: nothing at all
-  EXPECT_EQ(hi.checked, 1);
+  EXPECT_TRUE(hi.isChecked());
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(device.RequestCount(), 0u);
 }
@@ -127,8 +127,8 @@ TEST_F(UsbPage, CancelRestoresTheButtonsExactly) {
           "Tarvik will restart if you change this setting.\nAre you sure you want to continue?"));
   EXPECT_EQ(boxes.shown[0].icon, BoxIcon::kWarning);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOkCancelDefaultCancel);
-  EXPECT_EQ(Page().HiSpeedButton().checked, 0);
-  EXPECT_EQ(Page().FullSpeedButton().checked, 0);
+  EXPECT_FALSE(Page().HiSpeedButton().isChecked());
+  EXPECT_FALSE(Page().FullSpeedButton().isChecked());
   EXPECT_EQ(device.RequestCount(), 0u);
 }
 
@@ -145,8 +145,8 @@ TEST_F(UsbPage, ASpeedChangeRestartsTheDeviceAndReconnectsWithTheNewSpeed) {
   ASSERT_TRUE(testing::PumpUntil([&] { return device.IsPlugged(); }));
   Tick(11);
   ASSERT_TRUE(Connected());
-  EXPECT_EQ(Page().FullSpeedButton().checked, 1);
-  EXPECT_EQ(Page().HiSpeedButton().checked, 0);
+  EXPECT_TRUE(Page().FullSpeedButton().isChecked());
+  EXPECT_FALSE(Page().HiSpeedButton().isChecked());
 }
 
 TEST_F(UsbPage, ADeviceThatNeverRestartsIsACommunicationFailure) {
@@ -154,6 +154,7 @@ TEST_F(UsbPage, ADeviceThatNeverRestartsIsACommunicationFailure) {
   ConnectAs(kProductIds[0], "2.10");
   Click(Page().FullSpeedButton());
   testing::RunQueuedCalls(&Page());  // the restart wait
+  Recover();
   ASSERT_EQ(boxes.shown.size(), 2u);
   EXPECT_EQ(boxes.shown[1].text, QStringLiteral("Cannot communicate with Tarvik."));
   EXPECT_FALSE(app->m_deviceSession.isOpen);
@@ -164,6 +165,7 @@ TEST_F(UsbPage, FailedSpeedWriteAndMuteSyncWriteAreReportedOnce) {
   ConnectAs(kProductIds[0], "2.10");
   device.InjectFault(Fault{FaultKind::BadStatus});
   Click(Page().FullSpeedButton());
+  Recover();
   EXPECT_EQ(boxes.shown.size(), 2u);  // the question, then the warning
   EXPECT_FALSE(app->m_deviceSession.isOpen);
 
@@ -176,6 +178,7 @@ TEST_F(UsbPage, FailedSpeedWriteAndMuteSyncWriteAreReportedOnce) {
   EXPECT_EQ(device.Setting(0, kMuteSync, 0), (std::vector<uint8_t>{0, 0}));
   device.InjectFault(Fault{FaultKind::BadStatus});
   emit mute->activated(1);
+  Recover();
   EXPECT_EQ(boxes.shown.size(), 1u);
   EXPECT_FALSE(app->m_deviceSession.isOpen);
 }

@@ -139,7 +139,6 @@ TEST_F(SessionTest, DestructionClosesTheLinkWithoutPosting) {
     CHidDevCommApp session(backend);
     session.SetNotifyCallback(&NotifyRecorder::Callback);
     ASSERT_TRUE(session.Open());
-    session.connected = true;
     EXPECT_EQ(device.OpenHandleCount(), 1);
   }
   EXPECT_EQ(device.OpenHandleCount(), 0);
