@@ -4,12 +4,12 @@
 
 #include <fstream>
 
-#include "system/single_instance_lock.h"
 #include "commands/operation_table.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "support/firmware_images.h"
 #include "session/hid_dev_comm_app.h"
+#include "support/firmware_images.h"
+#include "system/single_instance_lock.h"
 
 namespace tarvik {
 namespace {
@@ -179,6 +179,25 @@ TEST_F(Ctl, UsbSpeedAsksThenRestartsTheDeviceAndReadsTheSpeedBack) {
   device.SetRestartPlan(-1);  // acknowledges, never restarts
   EXPECT_EQ(Invoke({"--yes", "set", "usb-speed", "hi-speed"}), ctl::kExitFailed);
   EXPECT_NE(err.str().find("restarting"), std::string::npos) << err.str();
+}
+
+TEST_F(Ctl, AWriteTheTarvikRefusesIsToldFromOneItDoesNotAnswer) {
+  struct Case {
+    std::vector<std::string> args;
+    sim::FaultKind fault;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"set", "gain-l", "0dB"}, sim::FaultKind::BadStatus, "the Tarvik refused writing gain-l"},
+      {{"set", "gain-l", "0dB"},
+       sim::FaultKind::NoReply,
+       "the Tarvik did not answer writing gain-l"},
+  };
+  for (const Case& c : cases) {
+    device.InjectFault({c.fault});
+    EXPECT_EQ(Invoke(c.args), ctl::kExitFailed) << c.says;
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+  }
 }
 
 TEST_F(Ctl, RefusesWhileAnotherProgramHoldsTheDevice) {
