@@ -122,8 +122,8 @@ done <"$rule"
 # or probes, as the link layer lists them.
 ids_header="$src/src/session/hid_dev_comm_app.h"
 [ -f "$ids_header" ] || fail "cannot find $ids_header to read the product IDs from"
-product_ids=$(grep -E 'kProductIds\[\]|kProductIdProbeOnly' "$ids_header" | grep -oE '0x[0-9A-Fa-f]{4}' | tr 'A-F' 'a-f' | sed 's/^0x//' | sort -u)
-[ -n "$product_ids" ] || fail "found no product IDs in $ids_header (kProductIds, kProductIdProbeOnly)"
+product_ids=$(grep -E '^ *\{0x[0-9A-Fa-f]{4}, ProductRole::' "$ids_header" | grep -oE '0x[0-9A-Fa-f]{4}' | tr 'A-F' 'a-f' | sed 's/^0x//' | sort -u)
+[ -n "$product_ids" ] || fail "found no product IDs in $ids_header (kProductIdTable)"
 vendor_id=$(grep -E 'kTarvikVendorId' "$ids_header" | grep -oE '0x[0-9A-Fa-f]{4}' | head -n 1 | tr 'A-F' 'a-f' | sed 's/^0x//')
 [ "$vendor_id" = "2f3a" ] || fail "the program's vendor ID is '$vendor_id', the udev rule matches 2f3a"
 metainfo="$root/usr/share/metainfo/org.example.TarvikConfigurator.metainfo.xml"

@@ -64,10 +64,10 @@ QComboBox* PageFrame::CreateList(int id, const QString& name, const QRect& rect,
   return list;
 }
 
-bool PageFrame::WriteSetting(SettingId id, int channel, int index) {
+bool PageFrame::WriteSetting(SettingId id, int channel, int index, const WriteArgs& args) {
   const Setting& setting = SettingOf(id);
   if (index < 0 || index >= static_cast<int>(setting.items.size())) return false;
-  if (setting.write(m_session, channel, index)) return true;
+  if (WriteItem(m_session, setting, channel, index, args) == LINK_OK) return true;
   ReportCommError();
   return false;
 }

@@ -60,8 +60,9 @@ class PageFrame : public QWidget {
   // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
   QComboBox* CreateList(int id, const QString& name, const QRect& rect,
                         std::span<const char* const> items);
-  // Writes item `index` of the setting, reporting a failed exchange; true when written.
-  bool WriteSetting(SettingId id, int channel, int index);
+  // Writes item `index` of the setting, reporting a failed exchange; true
+  // when written. A kRestarts setting then needs FinishWrite.
+  bool WriteSetting(SettingId id, int channel, int index, const WriteArgs& args = {});
 
   PageHost& host_;
   QWidget* m_mainWindow = nullptr;

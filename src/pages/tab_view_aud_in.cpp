@@ -101,16 +101,9 @@ void CTabViewAudIn::ShowConnectState(bool connected, const DeviceFeatures& featu
 bool CTabViewAudIn::ReadChannelSettings(int channel) {
   if (!Created() || channel < 0 || channel > 1) return false;
   SettingsSnapshot read;
-  if (!ReadChannelValues(m_session, channel, &read.channels[channel])) return false;
+  if (ReadChannelValues(m_session, channel, &read.channels[channel]) != LINK_OK) return false;
   // Every value is read before any list changes.
   ShowChannelValues(read, channel);
-  return true;
-}
-
-bool CTabViewAudIn::ReadPaOutput() {
-  SettingsSnapshot read;
-  if (!Created() || !ReadRoutingFlags(m_session, &read.routing)) return false;
-  paOutput_->setCurrentIndex(SettingOf(SettingId::kPaOutput).index(read, 0));
   return true;
 }
 
@@ -146,18 +139,14 @@ void CTabViewAudIn::ShowRows(int modeL, int modeR) {
 }
 
 void CTabViewAudIn::OnModeChange(int channel) {
-  const int modeL = channels_[0].mode->currentIndex();
-  const int modeR = channels_[1].mode->currentIndex();
-  if (m_session.ApplyInputModes(modeL, modeR) != 1) {
-    ReportCommError();
-    return;
+  const int modes[2] = {channels_[0].mode->currentIndex(), channels_[1].mode->currentIndex()};
+  SettingsSnapshot readBack;
+  if (!WriteSetting(SettingId::kMode, channel, modes[channel], {modes, &readBack})) return;
+  if (modes[channel] == 1) {
+    ShowChannelValues(readBack, channel);
+    paOutput_->setCurrentIndex(SettingOf(SettingId::kPaOutput).index(readBack, 0));
   }
-  if (channels_[channel].mode->currentIndex() == 1 &&
-      (!ReadChannelSettings(channel) || !ReadPaOutput())) {
-    ReportCommError();
-    return;
-  }
-  ShowRows(modeL, modeR);
+  ShowRows(modes[0], modes[1]);
 }
 
 void CTabViewAudIn::OnSignalLevelChange(int channel) {

@@ -41,10 +41,9 @@ class CTabViewAudIn : public PageFrame {
 
   void ShowConnectState(bool connected, const DeviceFeatures& features) override;
   void ShowSettings(const SettingsSnapshot& settings) override;
-  // The page's reads: each shows what it read and returns true, or returns
-  // false with every control left as it was. They report nothing.
+  // Reads a channel's values and shows them, true; or false with every
+  // control left as it was. Reports nothing.
   bool ReadChannelSettings(int channel);
-  bool ReadPaOutput();
   void ShowChannelOptions(int channel, bool show);
 
   void OnModeChange(int channel);

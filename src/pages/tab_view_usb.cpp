@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 
 #include "controls/ui_font.h"
-#include "settings/settings_exchanges.h"
 
 namespace tarvik {
 namespace {
@@ -123,10 +122,10 @@ void CTabViewUsb::OnUsbSpeedClick(int id) {
 
 void CTabViewUsb::OnRestartWait() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool gone = RestartAndWait(m_session, &PaintOnly);
+  const int code = FinishWrite(m_session, SettingOf(SettingId::kUsbSpeed), &PaintOnly);
   QApplication::restoreOverrideCursor();
   // After a restart the link reports the lost device to the main window.
-  if (!gone) ReportCommError();
+  if (code != LINK_OK) ReportCommError();
 }
 
 void CTabViewUsb::OnMuteSyncChange(int index) { WriteSetting(SettingId::kMicMuteSync, 0, index); }

@@ -3,6 +3,7 @@
 // the presence probe.
 #pragma once
 
+#include <iterator>
 #include <memory>
 #include <mutex>
 
@@ -13,14 +14,41 @@
 namespace tarvik {
 
 inline constexpr int kTarvikVendorId = 0x2F3A;
-// The Tarvik's product IDs: the three it is opened under, in the order Open
-// tries them, and the one it shows while restarting, which only the probe
-// counts. The second has no USB speed setting; the third has the PA and USB
-// speed settings with any firmware, which is never refused.
-inline constexpr int kProductIdNoUsbSpeed = 0x4026;
-inline constexpr int kExemptProductId = 0x402F;
-inline constexpr int kProductIds[] = {0x4021, kProductIdNoUsbSpeed, kExemptProductId};
-inline constexpr int kProductIdProbeOnly = 0x4022;
+
+// What a Tarvik product ID stands for.
+enum class ProductRole {
+  kOpened,      // opened, every setting by its firmware
+  kNoUsbSpeed,  // opened, without the USB speed setting
+  kExempt,      // opened, PA and USB speed settings with any firmware, never refused
+  kRestarting,  // shown while restarting: only the presence probe counts it
+};
+struct ProductIdRow {
+  int id;
+  ProductRole role;
+};
+// Every product ID a Tarvik shows, the opened ones in the order Open tries
+// them. The udev rule and scripts/run.sh list the same (a test compares).
+inline constexpr ProductIdRow kProductIdTable[] = {
+    {0x4021, ProductRole::kOpened},
+    {0x4026, ProductRole::kNoUsbSpeed},
+    {0x402F, ProductRole::kExempt},
+    {0x4022, ProductRole::kRestarting},
+};
+
+constexpr int ProductIdOf(ProductRole role) {
+  for (const ProductIdRow& row : kProductIdTable)
+    if (row.role == role) return row.id;
+  return 0;
+}
+inline constexpr int kProductIdNoUsbSpeed = ProductIdOf(ProductRole::kNoUsbSpeed);
+inline constexpr int kExemptProductId = ProductIdOf(ProductRole::kExempt);
+inline constexpr int kProductIdProbeOnly = ProductIdOf(ProductRole::kRestarting);
+// The IDs Open accepts, in its order: every row but the last.
+inline constexpr int kProductIds[] = {kProductIdTable[0].id, kProductIdTable[1].id,
+                                      kProductIdTable[2].id};
+static_assert(std::size(kProductIds) + 1 == std::size(kProductIdTable) &&
+                  kProductIdTable[std::size(kProductIds)].role == ProductRole::kRestarting,
+              "the opened product IDs come first, the restarting one last");
 
 // Runs operation `id` on the link under its lock. The status pair, when
 // given, receives the last completed reply's status and detail whatever the

@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <iterator>
+#include <string>
 
-#include "settings/session_exchange.h"
 #include "commands/operation_fields.h"
+#include "link/report_framing.h"
+#include "settings/session_exchange.h"
 
 namespace tarvik {
 namespace {
@@ -13,9 +15,19 @@ constexpr uint8_t kRoutingTarget = 0;
 
 void Nothing(const CommandParams&) {}
 
+// Whether interface `id` is listed and shows the Tarvik's `productId`.
+bool ShowsProduct(HidBackend& bus, const std::string& id, int productId) {
+  HidIdentity identity;
+  for (const std::string& listed : bus.ListInterfaces())
+    if (listed == id)
+      return bus.ReadIdentity(id, &identity) && identity.vendorId == kTarvikVendorId &&
+             identity.productId == productId;
+  return false;
+}
+
 // Band `band` of `target` from the working set (selector 0) or the second (1).
-bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selector,
-              FilterBandValues* values) {
+int ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selector,
+             FilterBandValues* values) {
   return RunExchange(
       session, CommandId::GetFilterBand,
       [&](CommandParams& p) {
@@ -30,7 +42,7 @@ bool ReadBand(CHidDevCommApp& session, uint8_t target, int band, uint8_t selecto
       });
 }
 
-bool WriteBand(CHidDevCommApp& session, uint8_t target, int band, const FilterBandValues& values) {
+int WriteBand(CHidDevCommApp& session, uint8_t target, int band, const FilterBandValues& values) {
   return RunExchange(
       session, CommandId::SetFilterBand,
       [&](CommandParams& p) {
@@ -49,73 +61,82 @@ auto Targeting(FieldRef<uint8_t> field, uint8_t target) {
 }
 
 template <typename T, typename Fill>
-bool ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out, Fill&& fill) {
+int ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out, Fill&& fill) {
   T value{};
-  if (!RunExchange(session, id, fill, [&](const CommandParams& p) { value = GetField(p, field); }))
-    return false;
+  if (const int code = RunExchange(session, id, fill,
+                                   [&](const CommandParams& p) { value = GetField(p, field); }))
+    return code;
   *out = value;
-  return true;
+  return LINK_OK;
 }
 
 template <typename T>
-bool ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out) {
+int ReadValue(CHidDevCommApp& session, CommandId id, FieldRef<T> field, T* out) {
   return ReadValue(session, id, field, out, [](CommandParams&) {});
+}
+
+// The interface a session opened under `productId`: the first listed with
+// that identity, as Open takes it.
+std::string OpenInterfaceId(HidBackend& bus, int productId) {
+  for (const std::string& id : bus.ListInterfaces())
+    if (ShowsProduct(bus, id, productId)) return id;
+  return {};
 }
 
 }  // namespace
 
 bool ReadFirmwareVersion(CHidDevCommApp& session, char (&version)[5]) {
   char text[5] = {};
-  if (!RunExchange(
+  if (RunExchange(
           session, CommandId::GetDeviceInfo,
           [](CommandParams& p) { SetField(p, fields::DeviceInfo::item, INFO_FIRMWARE_VERSION); },
           [&](const CommandParams& p) {
             std::memcpy(text, p.data + fields::DeviceInfo::text.offset, 4);
-          }))
+          }) != LINK_OK)
     return false;
   std::memcpy(version, text, sizeof text);
   return true;
 }
 
-bool ReadChannelValues(CHidDevCommApp& session, int channel, ChannelValues* values) {
-  if (channel < 0 || channel > 1) return false;
+int ReadChannelValues(CHidDevCommApp& session, int channel, ChannelValues* values) {
+  if (channel < 0 || channel > 1) return LINK_ERR_NULL_PARAM;
   const uint8_t target = InputTarget(channel);
   ChannelValues read;
-  if (!ReadValue(session, CommandId::GetChannelGain, fields::ChannelGain::gain, &read.gain,
-                 Targeting(fields::ChannelGain::target, target)))
-    return false;
+  if (const int code = ReadValue(session, CommandId::GetChannelGain, fields::ChannelGain::gain,
+                                 &read.gain, Targeting(fields::ChannelGain::target, target)))
+    return code;
   for (int band = 0; band < 4; ++band)
-    if (!ReadBand(session, target, band, 0, &read.bands[band])) return false;
-  if (!ReadValue(session, CommandId::GetSignalLevel, fields::SignalLevel::level, &read.level,
-                 Targeting(fields::SignalLevel::target, target)))
-    return false;
+    if (const int code = ReadBand(session, target, band, 0, &read.bands[band])) return code;
+  if (const int code = ReadValue(session, CommandId::GetSignalLevel, fields::SignalLevel::level,
+                                 &read.level, Targeting(fields::SignalLevel::target, target)))
+    return code;
   *values = read;
-  return true;
+  return LINK_OK;
 }
 
-bool ReadRoutingFlags(CHidDevCommApp& session, uint8_t* flags) {
+int ReadRoutingFlags(CHidDevCommApp& session, uint8_t* flags) {
   return ReadValue(session, CommandId::GetRoutingFlags, fields::RoutingFlags::flags, flags,
                    Targeting(fields::RoutingFlags::target, kRoutingTarget));
 }
 
-bool ReadInputModeBits(CHidDevCommApp& session, uint8_t* modeBits) {
+int ReadInputModeBits(CHidDevCommApp& session, uint8_t* modeBits) {
   return ReadValue(session, CommandId::GetInputMode, fields::InputMode::modeBits, modeBits);
 }
 
-bool ReadOutputGain(CHidDevCommApp& session, int16_t* gain) {
+int ReadOutputGain(CHidDevCommApp& session, int16_t* gain) {
   return ReadValue(session, CommandId::GetChannelGain, fields::ChannelGain::gain, gain,
                    Targeting(fields::ChannelGain::target, TARGET_OUTPUT));
 }
 
-bool ReadUsbSpeed(CHidDevCommApp& session, uint8_t* speed) {
+int ReadUsbSpeed(CHidDevCommApp& session, uint8_t* speed) {
   return ReadValue(session, CommandId::GetUsbSpeed, fields::Value::value, speed);
 }
 
-bool ReadMicMuteSync(CHidDevCommApp& session, uint8_t* mode) {
+int ReadMicMuteSync(CHidDevCommApp& session, uint8_t* mode) {
   return ReadValue(session, CommandId::GetMicMuteSync, fields::MicMuteSync::mode, mode);
 }
 
-bool WriteSignalLevel(CHidDevCommApp& session, int channel, bool microphone) {
+int WriteSignalLevel(CHidDevCommApp& session, int channel, bool microphone) {
   return RunExchange(
       session, CommandId::SetSignalLevel,
       [&](CommandParams& p) {
@@ -125,7 +146,7 @@ bool WriteSignalLevel(CHidDevCommApp& session, int channel, bool microphone) {
       Nothing);
 }
 
-bool WriteChannelGain(CHidDevCommApp& session, uint8_t target, int16_t gain) {
+int WriteChannelGain(CHidDevCommApp& session, uint8_t target, int16_t gain) {
   return RunExchange(
       session, CommandId::SetChannelGain,
       [&](CommandParams& p) {
@@ -135,36 +156,36 @@ bool WriteChannelGain(CHidDevCommApp& session, uint8_t target, int16_t gain) {
       Nothing);
 }
 
-bool WriteEqPreset(CHidDevCommApp& session, int channel, int preset) {
-  if (preset < 0 || preset >= static_cast<int>(std::size(kEqPresets))) return false;
+int WriteEqPreset(CHidDevCommApp& session, int channel, int preset) {
+  if (preset < 0 || preset >= static_cast<int>(std::size(kEqPresets))) return LINK_ERR_NULL_PARAM;
   const uint8_t target = InputTarget(channel);
-  if (!WriteBand(session, target, 0, kEqPresets[preset])) return false;
+  if (const int code = WriteBand(session, target, 0, kEqPresets[preset])) return code;
   // Each read and write is an exchange of its own; the lock is not held
   // from one to the next.
   for (int band = 1; band < 4; ++band) {
     FilterBandValues values;
-    if (!ReadBand(session, target, band, 1, &values) || !WriteBand(session, target, band, values))
-      return false;
+    if (const int code = ReadBand(session, target, band, 1, &values)) return code;
+    if (const int code = WriteBand(session, target, band, values)) return code;
   }
-  return true;
+  return LINK_OK;
 }
 
-bool WritePaOutput(CHidDevCommApp& session, bool on) {
+int WritePaOutput(CHidDevCommApp& session, bool on) {
   std::lock_guard<std::recursive_mutex> guard(session.lock);
   CommandParams& p = session.params;
   p.selector = 1;
   SetField(p, fields::RoutingFlags::target, kRoutingTarget);
-  if (session.Execute(ToInt(CommandId::GetRoutingFlags)) != LINK_OK) return false;
+  if (const int code = session.Execute(ToInt(CommandId::GetRoutingFlags))) return code;
   uint8_t flags = GetField(p, fields::RoutingFlags::flags);
   flags =
       on ? static_cast<uint8_t>(flags | kPaOutputBit) : static_cast<uint8_t>(flags & ~kPaOutputBit);
   p.selector = 0;
   SetField(p, fields::RoutingFlags::target, kRoutingTarget);
   SetField(p, fields::RoutingFlags::flags, flags);
-  return session.Execute(ToInt(CommandId::SetRoutingFlags)) == LINK_OK;
+  return session.Execute(ToInt(CommandId::SetRoutingFlags));
 }
 
-bool WriteMicMuteSync(CHidDevCommApp& session, uint8_t mode) {
+int WriteMicMuteSync(CHidDevCommApp& session, uint8_t mode) {
   return RunExchange(
       session, CommandId::SetMicMuteSync,
       [&](CommandParams& p) {
@@ -174,24 +195,35 @@ bool WriteMicMuteSync(CHidDevCommApp& session, uint8_t mode) {
       Nothing);
 }
 
-bool WriteUsbSpeed(CHidDevCommApp& session, uint8_t speed) {
+int WriteUsbSpeed(CHidDevCommApp& session, uint8_t speed) {
   return RunExchange(
       session, CommandId::SetUsbSpeed,
       [&](CommandParams& p) { SetField(p, fields::Value::value, speed); }, Nothing);
 }
 
-bool RestartAndWait(CHidDevCommApp& session, void (*idle)()) {
-  const Presence before = ProbeDevice(session.Backend());
-  if (!RunExchange(
+int WriteInputModes(CHidDevCommApp& session, int modeL, int modeR) {
+  std::lock_guard<std::recursive_mutex> guard(session.lock);
+  if (session.ApplyInputModes(modeL, modeR) == 1) return LINK_OK;
+  // The copy stops at the first failed exchange, so the last reply completed
+  // is either that one, refused, or an accepted one before a lost answer.
+  const int status = session.statusPair.status;
+  return status == kStatusOk || status == kStatusOkAlt ? LINK_ERR_TIMEOUT : LINK_ERR_DEVICE_STATUS;
+}
+
+int RestartAndWait(CHidDevCommApp& session, void (*idle)()) {
+  HidBackend& bus = session.Backend();
+  const int productId = session.productId;
+  const std::string watched = OpenInterfaceId(bus, productId);
+  if (const int code = RunExchange(
           session, CommandId::RestartDevice,
           [](CommandParams& p) { SetField(p, fields::Value::value, uint8_t{0}); }, Nothing))
-    return false;
+    return code;
   for (int i = 0; i < kRestartProbeTries; ++i) {
     if (idle != nullptr) idle();
     session.Clock().Pause(kRestartProbeIntervalMs);
-    if (ProbeDevice(session.Backend()) != before) return true;
+    if (!ShowsProduct(bus, watched, productId)) return LINK_OK;
   }
-  return false;
+  return LINK_ERR_TIMEOUT;
 }
 
 }  // namespace tarvik

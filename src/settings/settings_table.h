@@ -30,6 +30,21 @@ struct SettingsSnapshot {
 // first failed exchange, leaving `snapshot` untouched.
 bool ReadAll(CHidDevCommApp& session, const DeviceFeatures& features, SettingsSnapshot* snapshot);
 
+// When a setting goes among others written together: the input modes first,
+// as entering PA MICROPHONE brings in settings from the second set, then the
+// ordinary ones, the USB speed last, as it restarts the device.
+enum class WriteOrder { kModes, kOrdinary, kRestarts };
+
+// What a write takes and gives beyond its item; only the input modes use it.
+struct WriteArgs {
+  // Both channels' modes to write; null reads the other channel's from the
+  // device.
+  const int* modes = nullptr;
+  // Receives, when a channel enters PA MICROPHONE, that channel's values and
+  // the routing flags read back after the copy.
+  SettingsSnapshot* readBack = nullptr;
+};
+
 struct Setting {
   const char* word;   // tarvikctl's name, followed by -l or -r when per channel
   const char* field;  // tarvikctl's JSON field, under inputs.L or R when per channel
@@ -40,9 +55,10 @@ struct Setting {
   bool DeviceFeatures::*gate;          // the feature it needs; null when every device has it
   const char* unmatched;               // what tarvikctl shows when no item stands for the value
   int (*index)(const SettingsSnapshot& snapshot, int channel);  // the item the value is, or -1
-  // Writes an item the caller has checked; false when an exchange failed.
-  // Null for the input modes: both channels' modes go in one write.
-  bool (*write)(CHidDevCommApp& session, int channel, int index);
+  WriteOrder order;
+  // Writes an item the caller has checked: LINK_OK or the failed exchange's
+  // code. A kRestarts setting's write is followed by FinishWrite.
+  int (*write)(CHidDevCommApp& session, int channel, int index, const WriteArgs& args);
 };
 
 // In the order tarvikctl lists them.
@@ -59,5 +75,16 @@ enum class SettingId {
 extern const std::array<Setting, 8> kSettings;
 
 inline const Setting& SettingOf(SettingId id) { return kSettings[static_cast<std::size_t>(id)]; }
+
+// The first step of every setting's write: item `index` of `channel`, out of
+// range refused with LINK_ERR_NULL_PARAM. LINK_OK or the failed exchange's
+// code.
+int WriteItem(CHidDevCommApp& session, const Setting& setting, int channel, int index,
+              const WriteArgs& args = {});
+// The second step, once WriteItem has succeeded: for a kRestarts setting,
+// restarts the device and waits for it to go (see RestartAndWait), calling
+// `idle` while it waits; nothing for the others. Opening the device again
+// once it is back is the caller's.
+int FinishWrite(CHidDevCommApp& session, const Setting& setting, void (*idle)());
 
 }  // namespace tarvik

@@ -7,8 +7,8 @@
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
-#include "session/hid_dev_comm_app.h"
 #include "link/report_framing.h"
+#include "session/hid_dev_comm_app.h"
 
 namespace tarvik {
 namespace {

@@ -42,8 +42,8 @@ TEST_F(CtlHardening, EveryCommandLineOfTheReadmeWorks) {
       if (word.front() == '[' && word.back() == ']')
         word = word.substr(1, word.size() - 2);  // optional: given
       // Files and folders the examples name go in the test's own directory.
-      const bool file = word == "PACKAGE" || word == "IMAGE" || word.ends_with(".json") ||
-                        word.ends_with('/');
+      const bool file =
+          word == "PACKAGE" || word == "IMAGE" || word.ends_with(".json") || word.ends_with('/');
       args.push_back(file ? File(word) : word);
     }
     EXPECT_EQ(Invoke(args, "y\n"), ctl::kExitOk) << line << "\n" << err.str();

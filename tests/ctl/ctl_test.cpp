@@ -205,6 +205,25 @@ TEST_F(Ctl, UsbSpeedAsksThenRestartsTheDeviceAndReadsTheSpeedBack) {
   EXPECT_NE(err.str().find("restarting"), std::string::npos) << err.str();
 }
 
+TEST_F(Ctl, AWriteTheTarvikRefusesIsToldFromOneItDoesNotAnswer) {
+  struct Case {
+    std::vector<std::string> args;
+    sim::FaultKind fault;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"set", "gain-l", "0dB"}, sim::FaultKind::BadStatus, "the Tarvik refused writing gain-l"},
+      {{"set", "gain-l", "0dB"},
+       sim::FaultKind::NoReply,
+       "the Tarvik did not answer writing gain-l"},
+  };
+  for (const Case& c : cases) {
+    device.InjectFault({c.fault});
+    EXPECT_EQ(Invoke(c.args), ctl::kExitFailed) << c.says;
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+  }
+}
+
 TEST_F(Ctl, RefusesWhileAnotherProgramHoldsTheDevice) {
   SingleInstanceLock configurator;
   ASSERT_EQ(configurator.Acquire(directory), SingleInstanceLock::Result::kAcquired);

@@ -58,7 +58,7 @@ TEST_F(ApplyInputModesTest, StandInSecondSetReadsBackAsAnEqPresetAfterTheCopy) {
   ASSERT_EQ(session.ApplyInputModes(1, 1), 1);
   for (int channel = 0; channel < 2; ++channel) {
     ChannelValues values;
-    ASSERT_TRUE(ReadChannelValues(session, channel, &values));
+    ASSERT_EQ(ReadChannelValues(session, channel, &values), LINK_OK);
     // LOW CUT: a filter type other than 0, so every coefficient must come back exact.
     EXPECT_EQ(MatchEqPreset(values.bands), 2) << "channel " << channel;
   }

@@ -20,10 +20,7 @@ TEST_F(SettingsTable, EveryItemWrittenReadsBackAsThatItem) {
     ASSERT_EQ(setting.words.size(), setting.items.size()) << setting.word;
     for (int channel = 0; channel < (setting.perChannel ? 2 : 1); ++channel) {
       for (int index = 0; index < static_cast<int>(setting.items.size()); ++index) {
-        // The input modes have no write of their own: both go at once.
-        ASSERT_TRUE(setting.write ? setting.write(session, channel, index)
-                                  : session.ApplyInputModes(channel == 0 ? index : 0,
-                                                            channel == 1 ? index : 0) == 1);
+        ASSERT_EQ(WriteItem(session, setting, channel, index), LINK_OK) << setting.word;
         SettingsSnapshot read;
         ASSERT_TRUE(ReadAll(session, {true, true, true}, &read));
         EXPECT_EQ(setting.index(read, channel), index) << setting.word << " channel " << channel;

@@ -2,9 +2,9 @@
 // with the exchanges the window makes, then every setting read back.
 #include "config_command.h"
 
+#include <algorithm>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <optional>
 
 #include "config_document.h"
 #include "config_file.h"
@@ -58,40 +58,36 @@ int CheckFitsDevice(Context& context, const std::string& file, const ConfigDocum
                   " sets; nothing was changed");
 }
 
+// `changes` in the order the table declares for writing, the document's
+// order within each.
+std::vector<Change> InWriteOrder(std::vector<Change> changes) {
+  std::stable_sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) {
+    return a.named.setting->order < b.named.setting->order;
+  });
+  return changes;
+}
+
 // Input modes first: entering PA MICROPHONE copies the channel's settings
-// from the second set, so the rest is compared with a fresh read after it.
+// from the second set, so the rest is compared with a fresh read after them.
 // The USB speed goes last, as it restarts the Tarvik.
 int WriteChanges(Context& context, DeviceConnection& connection, const ConfigDocument& document,
                  SettingsSnapshot current, std::vector<Change>* done) {
-  const Setting* mode = &SettingOf(SettingId::kMode);
-  const Setting* speed = &SettingOf(SettingId::kUsbSpeed);
-  bool modesChanged = false;
-  for (const Change& change : Differences(document.entries, current)) {
-    if (change.named.setting != mode) continue;
-    if (const int code =
-            SetInputMode(context, connection.Session(), change.named.channel, change.to))
-      return code;
+  std::vector<Change> pending = InWriteOrder(Differences(document.entries, current));
+  while (!pending.empty()) {
+    const Change change = pending.front();
+    pending.erase(pending.begin());
+    if (const int code = WriteChange(context, connection, change.named, change.to)) return code;
     done->push_back(change);
-    modesChanged = true;
+    if (change.named.setting->order != WriteOrder::kModes ||
+        (!pending.empty() && pending.front().named.setting->order == WriteOrder::kModes))
+      continue;
+    if (!ReadAll(connection.Session(), current.features, &current))
+      return DeviceFailed(context, "reading the settings after the input modes changed");
+    // The read-back tells if a mode did not take.
+    pending = InWriteOrder(Differences(document.entries, current));
+    std::erase_if(pending,
+                  [](const Change& c) { return c.named.setting->order == WriteOrder::kModes; });
   }
-  if (modesChanged && !ReadAll(connection.Session(), current.features, &current))
-    return DeviceFailed(context, "reading the settings after the input modes changed");
-  std::optional<Change> speedChange;
-  for (const Change& change : Differences(document.entries, current)) {
-    if (change.named.setting == mode) continue;  // the read-back tells if a mode did not take
-    if (change.named.setting == speed) {
-      speedChange = change;
-    } else if (change.named.setting->write(connection.Session(), change.named.channel, change.to)) {
-      done->push_back(change);
-    } else {
-      return DeviceFailed(context, "writing " + NameOf(change.named));
-    }
-  }
-  if (!speedChange) return kExitOk;
-  if (const int code =
-          RestartAtUsbSpeed(context, connection, static_cast<uint8_t>(speedChange->to)))
-    return code;
-  done->push_back(*speedChange);
   return kExitOk;
 }
 
@@ -125,7 +121,7 @@ int ApplySettings(Context& context, const std::string& file, bool dryRun) {
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
   Snapshot before;
-  if (!ReadSnapshot(connection.Session(), &before))
+  if (!ReadSnapshot(connection, &before))
     return DeviceFailed(context, "while reading the settings");
   if (const int code = CheckFitsDevice(context, file, document, before)) return code;
 
@@ -133,13 +129,13 @@ int ApplySettings(Context& context, const std::string& file, bool dryRun) {
   if (dryRun || changes.empty()) {
     Report(context, file, changes, dryRun);
     for (const Change& change : changes)
-      if (dryRun && change.named.setting == &SettingOf(SettingId::kMode) && change.to == 1)
+      if (dryRun && change.named.setting->order == WriteOrder::kModes && change.to == 1)
         context.err << "tarvikctl: entering pa-microphone brings in the channel's settings from "
                        "the Tarvik's second set; apply compares them again after it\n";
     return kExitOk;
   }
   for (const Change& change : changes)
-    if (change.named.setting == &SettingOf(SettingId::kUsbSpeed) && !ConfirmRestart(context))
+    if (change.named.setting->order == WriteOrder::kRestarts && !ConfirmRestart(context))
       return Fail(context, kExitFailed, "not changed");
 
   std::vector<Change> done;
@@ -151,8 +147,7 @@ int ApplySettings(Context& context, const std::string& file, bool dryRun) {
     return code;
   }
   Snapshot after;
-  if (!ReadSnapshot(connection.Session(), &after))
-    return DeviceFailed(context, "reading the settings back");
+  if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");
   Report(context, file, done, false);
   std::vector<std::string> notTaken;
   for (const ConfigEntry& entry : document.entries) {

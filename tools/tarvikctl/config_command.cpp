@@ -18,7 +18,7 @@ int SaveSettings(Context& context, const std::string& file) {
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
   Snapshot snapshot;
-  if (!ReadSnapshot(connection.Session(), &snapshot))
+  if (!ReadSnapshot(connection, &snapshot))
     return DeviceFailed(context, "while reading the settings");
   std::vector<std::string> unmatched;
   const ConfigDocument document =

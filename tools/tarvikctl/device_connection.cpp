@@ -1,22 +1,45 @@
 #include "device_connection.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "exit_codes.h"
-#include "sim/sim_backend.h"
 #include "selected_backend.h"
+#include "settings/firmware_version.h"
+#include "settings/settings_exchanges.h"
+#include "sim/sim_backend.h"
 #include "trace_backend.h"
 
 namespace tarvik::ctl {
+namespace {
 
-const char* const kUdevRuleFix =
-    "install the tarvik-configurator package, or add the rule yourself:\n"
-    "  echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"2f3a\", "
-    "ATTRS{idProduct}==\"4021|4022|4026|402f\", TAG+=\"uaccess\"' "
-    "| sudo tee /etc/udev/rules.d/70-tarvik.rules\n"
-    "  sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw\n"
-    "then unplug the Tarvik and plug it in again.";
+std::string UdevRuleFix() {
+  std::vector<int> ids;
+  for (const ProductIdRow& row : kProductIdTable) ids.push_back(row.id);
+  std::sort(ids.begin(), ids.end());
+  std::string alternatives;
+  for (int id : ids) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04x", static_cast<unsigned>(id));
+    alternatives += (alternatives.empty() ? "" : "|") + std::string(hex);
+  }
+  char vendor[8];
+  std::snprintf(vendor, sizeof vendor, "%04x", static_cast<unsigned>(kTarvikVendorId));
+  return "install the tarvik-configurator package, or add the rule yourself:\n"
+         "  echo 'SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"" +
+         std::string(vendor) + "\", ATTRS{idProduct}==\"" + alternatives +
+         "\", TAG+=\"uaccess\"' | sudo tee /etc/udev/rules.d/70-tarvik.rules\n"
+         "  sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=hidraw\n"
+         "then unplug the Tarvik and plug it in again.";
+}
+
+}  // namespace
+
+const std::string kUdevRuleFix = UdevRuleFix();
 
 const char* const kLockUnavailable =
     "cannot take the lock that keeps the Tarvik Configurator and other tarvikctl runs away from "
@@ -87,7 +110,7 @@ int DeviceConnection::Explain(Presence probe) {
   }
   if (unopenable)
     return Fail(context_, kExitPermission,
-                std::string("a Tarvik is attached but this user may not open it; ") + kUdevRuleFix);
+                "a Tarvik is attached but this user may not open it; " + kUdevRuleFix);
   if (probe == Presence::kRestarting)
     return Fail(context_, kExitNotFound,
                 "the Tarvik is restarting (product ID 0x4022); try again in a moment");
@@ -96,12 +119,21 @@ int DeviceConnection::Explain(Presence probe) {
 
 int DeviceConnection::Reopen(int timeoutMs) {
   session_->Close();
+  firmwareRead_ = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < deadline) {
     if (ProbeDevice(*backend_) == Presence::kPresent && session_->Open()) return kExitOk;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return Fail(context_, kExitNotFound, "the Tarvik did not come back after its restart");
+}
+
+bool DeviceConnection::ReadFirmware() {
+  if (firmwareRead_) return true;
+  if (!ReadFirmwareVersion(*session_, firmware_)) return false;
+  features_ = FeaturesOf(session_->productId, ParseFirmwareVersion(firmware_));
+  firmwareRead_ = true;
+  return true;
 }
 
 }  // namespace tarvik::ctl

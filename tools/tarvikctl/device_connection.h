@@ -5,10 +5,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
-#include "system/single_instance_lock.h"
 #include "ctl_context.h"
 #include "session/hid_dev_comm_app.h"
+#include "settings/device_features.h"
+#include "system/single_instance_lock.h"
 
 namespace tarvik::ctl {
 
@@ -20,8 +22,8 @@ class TraceBackend;
 HidBackend& BusOf(const Context& context);
 
 // The command that installs the udev rule that lets the logged-in user open
-// the Tarvik.
-extern const char* const kUdevRuleFix;
+// the Tarvik, for every product ID it shows.
+extern const std::string kUdevRuleFix;
 // Why a command stops when it cannot be sure it is alone with the Tarvik.
 extern const char* const kLockUnavailable;
 
@@ -39,6 +41,13 @@ class DeviceConnection {
   // Closes the session and opens it again once the device is back (after a
   // restart); waits up to `timeoutMs`.
   int Reopen(int timeoutMs);
+  // Reads the firmware version once per opening of the session and works out
+  // the device's features from it and the product ID; false when the device
+  // did not answer.
+  bool ReadFirmware();
+  // What ReadFirmware found.
+  const char* Firmware() const { return firmware_; }
+  const DeviceFeatures& Features() const { return features_; }
 
   CHidDevCommApp& Session() { return *session_; }
   HidBackend& Backend() { return *backend_; }
@@ -55,6 +64,9 @@ class DeviceConnection {
   std::unique_ptr<TraceBackend> trace_;
   HidBackend* backend_ = nullptr;
   std::unique_ptr<CHidDevCommApp> session_;
+  bool firmwareRead_ = false;
+  char firmware_[5] = {};
+  DeviceFeatures features_;
 };
 
 }  // namespace tarvik::ctl

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
 
-#include "settings/firmware_version.h"
 #include "device_connection.h"
 #include "exit_codes.h"
 #include "json_text.h"
@@ -16,6 +18,7 @@ namespace tarvik::ctl {
 namespace {
 
 constexpr const char* kChannelKeys[2] = {"L", "R"};
+constexpr std::size_t kHelpWidth = 79;
 
 nlohmann::json SettingJson(const Setting& setting, const SettingsSnapshot& s, int channel) {
   if (setting.gate != nullptr && !(s.features.*setting.gate)) return nullptr;
@@ -39,6 +42,24 @@ nlohmann::json SnapshotJson(const Snapshot& s) {
   return j;
 }
 
+// `text` broken at spaces into lines of at most kHelpWidth characters.
+std::string Wrapped(const std::string& text) {
+  std::istringstream words(text);
+  std::string wrapped;
+  std::string word;
+  std::size_t lineLength = 0;
+  while (words >> word) {
+    if (lineLength > 0) {
+      const bool full = lineLength + 1 + word.size() > kHelpWidth;
+      wrapped += full ? '\n' : ' ';
+      lineLength = full ? 0 : lineLength + 1;
+    }
+    wrapped += word;
+    lineLength += word.size();
+  }
+  return wrapped;
+}
+
 void PrintText(std::ostream& out, const nlohmann::json& j) {
   auto line = [&](const std::string& name, const nlohmann::json& value) {
     const std::string text = value.is_null() ? "(not on this device)" : ValueText(value);
@@ -54,21 +75,50 @@ void PrintText(std::ostream& out, const nlohmann::json& j) {
                                              : j[setting->field]);
 }
 
+// A change that restarts the Tarvik: nothing to do when it already has the
+// value, else asked first and checked once the Tarvik is back.
+int SetRestarting(Context& context, DeviceConnection& connection, const NamedSetting& named,
+                  int index) {
+  const std::string name = SettingName(*named.setting, named.channel);
+  Snapshot before;
+  if (!ReadSnapshot(connection, &before))
+    return DeviceFailed(context, "while reading the settings");
+  if (named.setting->index(before.settings, named.channel) == index) return kExitOk;
+  if (!ConfirmRestart(context)) return Fail(context, kExitFailed, "not changed");
+  if (const int code = WriteChange(context, connection, named, index)) return code;
+  Snapshot after;
+  if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");
+  if (named.setting->index(after.settings, named.channel) != index)
+    return Fail(context, kExitFailed, "the Tarvik restarted but kept its " + name);
+  return kExitOk;
+}
+
 }  // namespace
 
 std::string SettingNamesHelp() {
-  return "settings: mode-l|mode-r (conference-system, pa-microphone), "
-         "signal-level-l|signal-level-r\n"
-         "(line, microphone), gain-l|gain-r and output-volume (-12dB to +12dB in steps of 3),\n"
-         "eq-l|eq-r (thru, low-boost, low-cut), pa-output (on, off), usb-speed (hi-speed,\n"
-         "full-speed; the Tarvik restarts), mic-mute-sync (no-sync, sync-with-pcs)";
+  std::vector<std::string> parts;
+  for (const Setting& setting : kSettings) {
+    std::string part = SettingName(setting, 0);
+    if (setting.perChannel) part += "|" + SettingName(setting, 1);
+    std::vector<std::string> values;
+    if (setting.gains.size() > 1)
+      values.push_back(std::string(setting.words.front()) + " to " + setting.words.back() +
+                       " in steps of " +
+                       std::to_string((setting.gains[1] - setting.gains[0]) / 256));
+    else
+      values.assign(setting.words.begin(), setting.words.end());
+    part += " (" + JoinNames(values);
+    if (setting.order == WriteOrder::kRestarts) part += "; the Tarvik restarts";
+    parts.push_back(part + ")");
+  }
+  return Wrapped("settings: " + JoinNames(parts));
 }
 
 int ShowSettings(Context& context) {
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
   Snapshot snapshot;
-  if (!ReadSnapshot(connection.Session(), &snapshot))
+  if (!ReadSnapshot(connection, &snapshot))
     return DeviceFailed(context, "while reading the settings");
   const nlohmann::json j = SnapshotJson(snapshot);
   if (context.json)
@@ -84,29 +134,21 @@ int SetSetting(Context& context, const std::string& name, const std::string& val
   if (!named)
     return Fail(context, kExitUsage, "no setting named '" + name + "'; see tarvikctl set --help");
   const Setting* setting = named->setting;
-  const int channel = named->channel;
   const std::optional<int> index = ValueIndex(*setting, value);
   if (!index) return Fail(context, kExitUsage, "'" + value + "' is not a value of " + name);
 
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
-  CHidDevCommApp& session = connection.Session();
-
   if (setting->gate != nullptr) {
-    char firmware[5] = {};
-    if (!ReadFirmwareVersion(session, firmware))
-      return DeviceFailed(context, "reading its firmware version");
-    if (!(FeaturesOf(session.productId, ParseFirmwareVersion(firmware)).*setting->gate))
-      return Fail(context, kExitFailed,
-                  "this Tarvik (firmware " + std::string(firmware) + ") has no " + name);
+    if (!connection.ReadFirmware()) return DeviceFailed(context, "reading its firmware version");
+    if (!(connection.Features().*setting->gate))
+      return Fail(
+          context, kExitFailed,
+          "this Tarvik (firmware " + std::string(connection.Firmware()) + ") has no " + name);
   }
-
-  if (setting == &SettingOf(SettingId::kMode))
-    return SetInputMode(context, session, channel, *index);
-  if (setting == &SettingOf(SettingId::kUsbSpeed))
-    return SetUsbSpeed(context, connection, static_cast<uint8_t>(*index));
-  return setting->write(session, channel, *index) ? kExitOk
-                                                  : DeviceFailed(context, "writing " + name);
+  if (setting->order == WriteOrder::kRestarts)
+    return SetRestarting(context, connection, *named, *index);
+  return WriteChange(context, connection, *named, *index);
 }
 
 }  // namespace tarvik::ctl
