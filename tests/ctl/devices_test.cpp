@@ -175,5 +175,19 @@ TEST_F(CtlBench, ATopologySelectorFollowsTheDeviceThroughItsRestart) {
   EXPECT_EQ(portB.Setting(0, 0x001A, 0), (std::vector<uint8_t>{1}));
 }
 
+TEST_F(CtlBench, WithoutASelectorARestartIsFollowedOnTheFirstWhileOthersStayAttached) {
+  // Two alike: the restart wait and the reopen watch the first (3-2.4), not
+  // the bus, where 3-1 stays present and would be opened in its place.
+  device.Unplug();
+  portA.Unplug();
+  portA.SetProductId(0x4021);
+  portA.Plug();
+  portB.SetRestartPlan(200);
+  ASSERT_EQ(Invoke({"--yes", "set", "usb-speed", "full-speed"}), ctl::kExitOk) << err.str();
+  EXPECT_NE(err.str().find("using 3-2.4"), std::string::npos) << err.str();
+  EXPECT_EQ(portB.Setting(0, 0x001A, 0), (std::vector<uint8_t>{1}));
+  EXPECT_EQ(portA.Setting(0, 0x001A, 0), (std::vector<uint8_t>{0}));
+}
+
 }  // namespace
 }  // namespace tarvik

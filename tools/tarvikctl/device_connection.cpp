@@ -60,14 +60,21 @@ DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
 int DeviceConnection::Choose(HidBackend& bus) {
   if (context_.device.empty() && !context_.changesDevice) return kExitOk;
   const std::vector<AttachedDevice> devices = ListAttached(bus);
+  const AttachedDevice* chosen = nullptr;
   if (context_.device.empty()) {
-    // The session opens the first in list order, as it always has.
+    // The first in list order, as the session has always opened. Where its
+    // place on the bus is known it is kept through a restart, so the reopen
+    // cannot land on another Tarvik; an interface path alone would not
+    // survive the restart's change of product ID.
+    if (devices.empty()) return kExitOk;
     if (devices.size() > 1)
       context_.err << "tarvikctl: " << devices.size() << " Tarviks attached; using "
                    << DeviceName(devices.front()) << " (choose another with --device)\n";
-    return kExitOk;
+    if (devices.front().topology.empty()) return kExitOk;
+    chosen = &devices.front();
+  } else {
+    chosen = FindSelected(devices, context_.device);
   }
-  const AttachedDevice* chosen = FindSelected(devices, context_.device);
   if (chosen == nullptr)
     return Fail(context_, kExitNotFound,
                 "no Tarvik matches '" + context_.device +
