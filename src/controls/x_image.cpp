@@ -1,6 +1,7 @@
 #include "controls/x_image.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
 
 #include "resources/program_resources.h"
@@ -14,6 +15,12 @@ bool CxImage::LoadPngResource(int id) {
   const QByteArray bytes = resource.readAll();
   if (bytes.isEmpty()) return false;
   return LoadPngData(bytes);
+}
+
+QSize CxImage::PngResourceSize(int id) {
+  InitProgramResources();
+  QImageReader reader(QStringLiteral(":/png/%1").arg(id), "PNG");
+  return reader.canRead() ? reader.size() : QSize();
 }
 
 bool CxImage::LoadPngData(const QByteArray& png) {

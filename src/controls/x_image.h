@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 class QPainter;
 
@@ -15,6 +16,9 @@ class CxImage {
 
   // Loads PNG resource `id` of the program. False leaves the image empty.
   bool LoadPngResource(int id);
+  // The size PNG resource `id` declares, read from its header without
+  // decoding it; empty when the resource is missing or not a PNG.
+  static QSize PngResourceSize(int id);
   // The same from PNG file bytes.
   bool LoadPngData(const QByteArray& png);
 

@@ -12,9 +12,12 @@ PageFrame::PageFrame(PageHost& host, PngId background)
 
 bool PageFrame::CreateView(QWidget* parent) {
   if (created_ || parent == nullptr) return false;
-  if (!m_background.LoadPngResource(background_)) return false;
+  // The picture is decoded when the page first paints: the two hidden pages
+  // need only its size before the window's first paint.
+  const QSize size = CxImage::PngResourceSize(background_);
+  if (size.isEmpty()) return false;
   setParent(parent);
-  setGeometry(kPageLeft, kPageTop, m_background.Width(), m_background.Height());
+  setGeometry(kPageLeft, kPageTop, size.width(), size.height());
   m_mainWindow = parent;
   m_pageFont = MakeUiFont();
   OnInitDialog();
@@ -29,7 +32,8 @@ void PageFrame::ShowPage(bool show) {
 
 void PageFrame::paintEvent(QPaintEvent*) {
   if (!m_sized) {
-    resize(m_background.Width(), m_background.Height());
+    if (m_background.LoadPngResource(background_))
+      resize(m_background.Width(), m_background.Height());
     m_sized = true;
   }
   QPainter painter(this);
