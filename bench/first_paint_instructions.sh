@@ -23,16 +23,23 @@ chmod 700 "$runtime"
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$runtime"' EXIT
 sleep 1
 
-# count NAME PROGRAM: the instructions Callgrind collected.
+# count NAME PROGRAM [ARGS]: the instructions Callgrind collected.
 count() {
+  local name=$1
+  shift
   DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$runtime LD_PRELOAD=$probe \
-    dbus-run-session -- valgrind --tool=callgrind --callgrind-out-file="$out/$1.callgrind" "$2" 2>"$out/$1.log" >/dev/null
-  grep -q '^first-paint ' "$out/$1.log" || { echo "no first paint from $1" >&2; return 1; }
-  awk '/^summary:/ {print $2}' "$out/$1.callgrind"
+    dbus-run-session -- valgrind --tool=callgrind --callgrind-out-file="$out/$name.callgrind" "$@" 2>"$out/$name.log" >/dev/null
+  grep -q '^first-paint ' "$out/$name.log" || { echo "no first paint from $name" >&2; return 1; }
+  awk '/^summary:/ {print $2}' "$out/$name.callgrind"
 }
 
+# The floor drawing one line of text loads the font database, as the
+# configurator's labels must before they can paint.
 floor_count=$(count floor "$floor")
+text_count=$(count floor-text "$floor" --with-text)
 product_count=$(count configurator "$product")
-printf '%-34s %s\n' "instructions, floor" "$floor_count" "instructions, configurator" "$product_count"
-awk -v a="$product_count" -v b="$floor_count" 'BEGIN {printf "%-34s %.2f\n", "configurator/floor", a / b}'
+printf '%-34s %s\n' "instructions, floor" "$floor_count" "instructions, floor with text" \
+  "$text_count" "instructions, configurator" "$product_count"
+awk -v a="$product_count" -v b="$floor_count" -v t="$text_count" \
+  'BEGIN {printf "%-34s %.2f\n%-34s %.2f\n", "configurator/floor", a / b, "configurator/floor with text", a / t}'
 echo "Profiles in $out"
