@@ -32,16 +32,11 @@ void CTabViewUsb::OnInitDialog() {
   MakeLabel(fullSpeedLabel_, kFullSpeedLabel, QStringLiteral("fullSpeedLabel"),
             SettingOf(SettingId::kUsbSpeed).items[1], RectLtrb(309, 83, 409, 98), 0x000000);
 
-  // The link is fitted to its text, keeping its right and bottom edges.
-  const QRect linkRect = RectLtrb(335, 112, 425, 129);
+  // Fitted to its text when the page is first shown.
   help_.setObjectName(QStringLiteral("help"));
-  help_.Create(linkRect, this, kHelp);
+  help_.Create(RectLtrb(335, 112, 425, 129), this, kHelp);
   help_.SetText(QStringLiteral("ONLINE HELP"));
   help_.format = kDtCenter | kDtSingleLine;
-  const QSize text = QFontMetrics(help_.Font()).size(Qt::TextSingleLine, help_.Text());
-  const int width = text.width() + 4;
-  help_.setGeometry(RectLtrb(linkRect.right() + 1 - width, linkRect.bottom() + 1 - text.height(),
-                             linkRect.right() + 1, linkRect.bottom() + 1));
   help_.address = QString::fromLatin1(kOnlineManualAddress);
 
   MakeLabel(muteLabel_, kMuteSyncLabel, QStringLiteral("muteSyncLabel"), "MICROPHONE MUTE",
@@ -50,6 +45,21 @@ void CTabViewUsb::OnInitDialog() {
                          SettingOf(SettingId::kMicMuteSync).items);
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
   ShowConnectState(false, DeviceFeatures{});
+}
+
+// Measuring the text loads the font database, which the window's first
+// paint does not otherwise wait for while this page is hidden.
+void CTabViewUsb::showEvent(QShowEvent* event) {
+  if (!helpFitted_) {
+    helpFitted_ = true;
+    // The link keeps its right and bottom edges.
+    const QRect area = help_.geometry();
+    const QSize text = QFontMetrics(help_.Font()).size(Qt::TextSingleLine, help_.Text());
+    const int width = text.width() + 4;
+    help_.setGeometry(RectLtrb(area.right() + 1 - width, area.bottom() + 1 - text.height(),
+                               area.right() + 1, area.bottom() + 1));
+  }
+  PageFrame::showEvent(event);
 }
 
 void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QString& name,

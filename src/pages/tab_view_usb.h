@@ -51,6 +51,7 @@ class CTabViewUsb : public PageFrame {
 
  protected:
   void OnInitDialog() override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateSpeedButton(CxCheckButton& button, int id, const QString& name, const QRect& rect);
@@ -64,6 +65,7 @@ class CTabViewUsb : public PageFrame {
   CxStaticHyperLink help_;
   CxStaticLabel muteLabel_;
   QComboBox* muteSync_ = nullptr;
+  bool helpFitted_ = false;
 };
 
 }  // namespace tarvik

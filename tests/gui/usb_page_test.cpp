@@ -184,6 +184,8 @@ TEST_F(UsbPage, FailedSpeedWriteAndMuteSyncWriteAreReportedOnce) {
 }
 
 TEST_F(UsbPage, LinkIsFittedToItsTextAndOpensTheManual) {
+  window->show();
+  window->SelectPage(2);
   const CxStaticHyperLink& link = Page().HelpLink();
   EXPECT_EQ(link.geometry().right(), 424);
   EXPECT_EQ(link.geometry().bottom(), 128);
