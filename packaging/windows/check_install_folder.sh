@@ -34,7 +34,7 @@ check_files "$folder" "${deployed_files[@]}"
 # file of the folder imports is either in the folder or one that Windows 10
 # itself has.
 declare -A system_dll
-for name in advapi32 authz comdlg32 d3d9 d3d11 dwmapi dwrite dxgi gdi32 hid imm32 \
+for name in advapi32 authz cfgmgr32 comdlg32 d3d9 d3d11 dwmapi dwrite dxgi gdi32 hid imm32 \
     kernel32 mpr msvcrt netapi32 ole32 oleaut32 setupapi shcore shell32 shlwapi \
     user32 userenv uxtheme version winmm ws2_32 wtsapi32; do
     system_dll[$name.dll]=1

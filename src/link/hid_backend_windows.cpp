@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "link/report_descriptor.h"
+#include "link/windows_usb_location.h"
 
 namespace tarvik {
 
@@ -132,9 +133,10 @@ class PreparsedData {
   PHIDP_PREPARSED_DATA data_ = nullptr;
 };
 
-// The path of one listed interface: a size query, then the detail record.
+// The path of one listed interface and its device node: a size query, then
+// the detail record.
 bool DevicePath(const WindowsHidApi& api, HDEVINFO list, SP_DEVICE_INTERFACE_DATA* iface,
-                std::wstring* path) {
+                std::wstring* path, DEVINST* node) {
   constexpr DWORD kPathOffset = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
   DWORD size = 0;
   // Fails by design (ERROR_INSUFFICIENT_BUFFER), having set the size.
@@ -144,8 +146,11 @@ bool DevicePath(const WindowsHidApi& api, HDEVINFO list, SP_DEVICE_INTERFACE_DAT
   std::vector<DWORD> storage(size / sizeof(DWORD) + 1);  // aligned as the record needs
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-  if (!api.SetupDiGetDeviceInterfaceDetailW(list, iface, detail, size, nullptr, nullptr))
+  SP_DEVINFO_DATA device{};
+  device.cbSize = sizeof device;
+  if (!api.SetupDiGetDeviceInterfaceDetailW(list, iface, detail, size, nullptr, &device))
     return false;
+  *node = device.DevInst;
   // Bounded by the buffer, terminated or not.
   const std::wstring_view chars(detail->DevicePath, (size - kPathOffset) / sizeof(WCHAR));
   path->assign(chars.substr(0, chars.find(L'\0')));
@@ -353,28 +358,49 @@ void WindowsHidHandle::AbortRead() {
   api_.SetEvent(read_.event.get());
 }
 
-}  // namespace
-
-WindowsHidBackend::WindowsHidBackend(const WindowsHidApi& api) : api_(api) {}
-
-std::vector<std::string> WindowsHidBackend::ListInterfaces() {
+// Calls `visit` with the id and device node of each present HID interface,
+// in the system's order, until it returns false.
+template <typename Visit>
+void ForEachInterface(const WindowsHidApi& api, Visit visit) {
   GUID hidClass;
-  api_.HidD_GetHidGuid(&hidClass);
-  const DeviceInfoList list(api_, api_.SetupDiGetClassDevsW(&hidClass, nullptr, nullptr,
-                                                            DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-  std::vector<std::string> ids;
-  if (!list) return ids;
+  api.HidD_GetHidGuid(&hidClass);
+  const DeviceInfoList list(api, api.SetupDiGetClassDevsW(&hidClass, nullptr, nullptr,
+                                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+  if (!list) return;
   for (DWORD index = 0;; ++index) {
     SP_DEVICE_INTERFACE_DATA iface{};
     iface.cbSize = sizeof iface;
     // Past the end this fails with ERROR_NO_MORE_ITEMS; any other failure
     // ends the list as well.
-    if (!api_.SetupDiEnumDeviceInterfaces(list.get(), nullptr, &hidClass, index, &iface)) break;
+    if (!api.SetupDiEnumDeviceInterfaces(list.get(), nullptr, &hidClass, index, &iface)) break;
     // An interface whose path cannot be had is passed over, not the rest.
     std::wstring path;
-    if (DevicePath(api_, list.get(), &iface, &path)) ids.push_back(ToUtf8(path));
+    DEVINST node = 0;
+    if (DevicePath(api, list.get(), &iface, &path, &node) && !visit(ToUtf8(path), node)) break;
   }
+}
+
+}  // namespace
+
+WindowsHidBackend::WindowsHidBackend(const WindowsHidApi& api) : api_(api) {}
+
+std::vector<std::string> WindowsHidBackend::ListInterfaces() {
+  std::vector<std::string> ids;
+  ForEachInterface(api_, [&ids](std::string id, DEVINST) {
+    ids.push_back(std::move(id));
+    return true;
+  });
   return ids;
+}
+
+std::string WindowsHidBackend::TopologyPath(const std::string& id) {
+  std::string location;
+  ForEachInterface(api_, [&](const std::string& listed, DEVINST node) {
+    if (listed != id) return true;
+    location = ToUtf8(UsbLocationOf(api_, node));
+    return false;
+  });
+  return location;
 }
 
 bool WindowsHidBackend::ReadIdentity(const std::string& id, HidIdentity* out) {

@@ -22,6 +22,8 @@ class WindowsHidBackend : public HidBackend {
   bool ReadReportLengths(const std::string& id, HidReportLengths* out) override;
   // Null also when the opened interface cannot tell its identity and lengths.
   std::unique_ptr<HidHandle> OpenInterface(const std::string& id) override;
+  // The USB device's location path, as the device manager shows it.
+  std::string TopologyPath(const std::string& id) override;
 
  private:
   const WindowsHidApi& api_;

@@ -9,6 +9,8 @@ const WindowsHidApi& SystemWindowsHidApi() {
       .SetupDiEnumDeviceInterfaces = ::SetupDiEnumDeviceInterfaces,
       .SetupDiGetDeviceInterfaceDetailW = ::SetupDiGetDeviceInterfaceDetailW,
       .SetupDiDestroyDeviceInfoList = ::SetupDiDestroyDeviceInfoList,
+      .CM_Get_Parent = ::CM_Get_Parent,
+      .CM_Get_DevNode_PropertyW = ::CM_Get_DevNode_PropertyW,
       .CreateFileW = ::CreateFileW,
       .HidD_GetPreparsedData = ::HidD_GetPreparsedData,
       .HidD_FreePreparsedData = ::HidD_FreePreparsedData,

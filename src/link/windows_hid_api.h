@@ -5,6 +5,7 @@
 // clang-format off
 #include <windows.h>
 #include <setupapi.h>
+#include <cfgmgr32.h>
 // clang-format on
 extern "C" {
 #include <hidsdi.h>
@@ -19,6 +20,9 @@ struct WindowsHidApi {
   decltype(&::SetupDiEnumDeviceInterfaces) SetupDiEnumDeviceInterfaces;
   decltype(&::SetupDiGetDeviceInterfaceDetailW) SetupDiGetDeviceInterfaceDetailW;
   decltype(&::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+  // The device tree above an interface (CfgMgr32): its USB location.
+  decltype(&::CM_Get_Parent) CM_Get_Parent;
+  decltype(&::CM_Get_DevNode_PropertyW) CM_Get_DevNode_PropertyW;
   // Opening and describing an interface (HID.DLL).
   decltype(&::CreateFileW) CreateFileW;
   decltype(&::HidD_GetPreparsedData) HidD_GetPreparsedData;

@@ -160,9 +160,14 @@ BOOL WINAPI EnumInterfaces(HDEVINFO list, PSP_DEVINFO_DATA, const GUID* guid, DW
   return TRUE;
 }
 
+// Device nodes: each interface's own and those above it, kNodesPerInterface
+// numbers apart, the interface's own first.
+constexpr DEVINST kFirstNode = 0x100;
+constexpr DEVINST kNodesPerInterface = 0x10;
+
 BOOL WINAPI GetDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
                       PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size, PDWORD required,
-                      PSP_DEVINFO_DATA) {
+                      PSP_DEVINFO_DATA device) {
   std::lock_guard lock(S().mutex);
   if (!S().lists.contains(list) || data == nullptr) return S().Misuse(ERROR_INVALID_PARAMETER);
   const FakeHidInterface& iface = S().interfaces[data->Reserved];
@@ -176,8 +181,57 @@ BOOL WINAPI GetDetail(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA data,
   if (detail->cbSize != sizeof *detail) return S().Misuse(ERROR_INVALID_USER_BUFFER);
   if (size < needed) return SetLastError(ERROR_INSUFFICIENT_BUFFER), FALSE;
   if (iface.detailFails) return SetLastError(ERROR_NO_SUCH_DEVINST), FALSE;
+  if (device != nullptr) {
+    if (device->cbSize != sizeof *device) return S().Misuse(ERROR_INVALID_USER_BUFFER);
+    device->DevInst = kFirstNode + static_cast<DEVINST>(data->Reserved) * kNodesPerInterface;
+  }
   std::memcpy(detail->DevicePath, iface.path.c_str(), (iface.path.size() + 1) * sizeof(WCHAR));
   return TRUE;
+}
+
+// The interface and the depth above its own node that `node` stands for;
+// false for a node the stack does not have (or no longer has).
+bool NodeOf(DEVINST node, std::size_t* index, std::size_t* depth) {
+  if (node < kFirstNode) return false;
+  *index = (node - kFirstNode) / kNodesPerInterface;
+  *depth = (node - kFirstNode) % kNodesPerInterface;
+  return *index < S().interfaces.size() && S().present[*index] &&
+         *depth <= S().interfaces[*index].ancestorLocations.size();
+}
+
+CONFIGRET WINAPI GetParent(PDEVINST parent, DEVINST node, ULONG flags) {
+  std::lock_guard lock(S().mutex);
+  std::size_t index, depth;
+  if (parent == nullptr || flags != 0) return S().Misuse(ERROR_INVALID_PARAMETER), CR_INVALID_POINTER;
+  if (!NodeOf(node, &index, &depth)) return CR_NO_SUCH_DEVNODE;
+  if (depth == S().interfaces[index].ancestorLocations.size()) return CR_NO_SUCH_DEVNODE;
+  *parent = node + 1;
+  return CR_SUCCESS;
+}
+
+CONFIGRET WINAPI GetNodeProperty(DEVINST node, const DEVPROPKEY* key, DEVPROPTYPE* type,
+                                 PBYTE buffer, PULONG size, ULONG flags) {
+  // DEVPKEY_Device_LocationPaths
+  static constexpr GUID kLocation = {
+      0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}};
+  std::lock_guard lock(S().mutex);
+  if (key == nullptr || type == nullptr || size == nullptr || flags != 0 ||
+      (buffer == nullptr && *size != 0))
+    return S().Misuse(ERROR_INVALID_PARAMETER), CR_INVALID_POINTER;
+  std::size_t index, depth;
+  if (!NodeOf(node, &index, &depth)) return CR_NO_SUCH_DEVNODE;
+  if (key->fmtid != kLocation || key->pid != 37 || depth == 0) return CR_NO_SUCH_VALUE;
+  const std::vector<std::wstring>& paths = S().interfaces[index].ancestorLocations[depth - 1];
+  if (paths.empty()) return CR_NO_SUCH_VALUE;
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  const ULONG needed = static_cast<ULONG>(list.size() * sizeof(WCHAR));
+  *type = DEVPROP_TYPE_STRING_LIST;
+  const bool fits = buffer != nullptr && *size >= needed;
+  if (fits) std::memcpy(buffer, list.data(), needed);
+  *size = needed;
+  return fits ? CR_SUCCESS : CR_BUFFER_SMALL;
 }
 
 BOOL WINAPI DestroyList(HDEVINFO list) {
@@ -405,6 +459,8 @@ const WindowsHidApi kFakeApi = {
     .SetupDiEnumDeviceInterfaces = EnumInterfaces,
     .SetupDiGetDeviceInterfaceDetailW = GetDetail,
     .SetupDiDestroyDeviceInfoList = DestroyList,
+    .CM_Get_Parent = GetParent,
+    .CM_Get_DevNode_PropertyW = GetNodeProperty,
     .CreateFileW = FakeCreateFile,
     .HidD_GetPreparsedData = GetPreparsedData,
     .HidD_FreePreparsedData = FreePreparsedData,

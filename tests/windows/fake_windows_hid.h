@@ -31,6 +31,9 @@ struct FakeHidInterface {
   // Output items with their sizes, listed after the ID-only ones.
   std::vector<HIDP_BUTTON_CAPS> outputButtons;
   std::vector<HIDP_VALUE_CAPS> outputValues;
+  // The device nodes above the interface's own, nearest first, each with its
+  // location paths (none: a node without the property).
+  std::vector<std::vector<std::wstring>> ancestorLocations;
 };
 
 class FakeWindowsHid {
