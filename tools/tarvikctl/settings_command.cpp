@@ -84,7 +84,9 @@ int SetRestarting(Context& context, DeviceConnection& connection, const NamedSet
   if (!ReadSnapshot(connection, &before))
     return DeviceFailed(context, "while reading the settings");
   if (named.setting->index(before.settings, named.channel) == index) return kExitOk;
-  if (!ConfirmRestart(context)) return Fail(context, kExitFailed, "not changed");
+  if (!ConfirmRestart(context))
+    return Fail(context, kExitFailed,
+                "not changed: the restart it needs was declined (answer y, or give --yes)");
   if (const int code = WriteChange(context, connection, named, index)) return code;
   Snapshot after;
   if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");
