@@ -27,8 +27,9 @@ TEST_F(CtlHardening, TextThatIsNotUtf8StaysValidJsonAndHarmlessOnATerminal) {
   EXPECT_EQ(out.str().find('\x1b'), std::string::npos);
 }
 
-TEST_F(CtlHardening, FileNamesInMessagesCannotReachTheTerminal) {
-  const std::string name = File("\x1b]0;owned\x07");
+TEST_F(CtlHardening, FileNamesAndArgumentsInMessagesCannotReachTheTerminal) {
+  const std::string hostile = "\x1b]0;owned\x07";
+  const std::string name = File(hostile);
   const struct {
     std::vector<std::string> args;
     int code;
@@ -40,6 +41,10 @@ TEST_F(CtlHardening, FileNamesInMessagesCannotReachTheTerminal) {
       {{"save", name + "/room.json"}, ctl::kExitCannotWrite},
       {{"op", "GetCmd0800", "target=1", "count=16", "--out", name + "/out.bin"},
        ctl::kExitCannotWrite},
+      {{"set", hostile, "1"}, ctl::kExitUsage},
+      {{"set", "gain-l", hostile}, ctl::kExitUsage},
+      {{"op", "SetCmd0800", hostile}, ctl::kExitUsage},
+      {{"op", "SetCmd0800", hostile + "=1"}, ctl::kExitUsage},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Invoke(c.args), c.code) << c.args[0];
