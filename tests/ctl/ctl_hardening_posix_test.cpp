@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
 #include "support/firmware_images.h"
+#include "temporary_file.h"
 
 namespace tarvik {
 namespace {
@@ -56,6 +58,83 @@ TEST_F(CtlHardening, InputFilesAreReadWithAHardLimitWhateverTheyAre) {
   EXPECT_EQ(Invoke({"op", "SetCmd0800", "target=1", "count=65535"}), ctl::kExitUsage);
   EXPECT_NE(err.str().find("at most 65529 bytes"), std::string::npos) << err.str();
   EXPECT_EQ(device.RequestCount(), 0u);
+}
+
+// A pipe can be read only once: a second read for the second device would
+// find it empty, or wait for a writer that never comes.
+TEST_F(CtlHardening, UnderAllAFirmwareFileIsReadOnceForEveryDevice) {
+  sim::SimOptions options;
+  options.topology = "3-1";
+  sim::SimDevice second(options);
+  const struct {
+    std::vector<uint8_t> image;
+    std::vector<std::string> command;
+  } cases[] = {
+      {testing::Package(testing::Payload(5000)), {"firmware", "update", "PIPE", "--target", "1"}},
+      {testing::Type0(), {"firmware", "section", "PIPE"}},
+  };
+  for (const auto& c : cases) {
+    const std::string pipe = File("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] { Write(pipe, c.image); });
+    std::vector<std::string> args = {"--json", "--yes", "--all"};
+    for (const std::string& word : c.command) args.push_back(word == "PIPE" ? pipe : word);
+    EXPECT_EQ(Invoke(args), ctl::kExitOk) << c.command[1] << ": " << err.str();
+    writer.join();
+    EXPECT_EQ(Json()["succeeded"], 2) << out.str();
+    std::filesystem::remove(Path("pipe"));
+  }
+}
+
+TEST_F(CtlHardening, SaveKeepsAFilesPermissionsAndRefusesOneItMayNotChange) {
+  const struct {
+    const char* name;
+    mode_t mode;
+    int code;
+  } cases[] = {
+      {"private.json", 0600, ctl::kExitOk},
+      {"shared.json", 0664, ctl::kExitOk},
+      {"read-only.json", 0444, ctl::kExitCannotWrite},
+      {"no-one.json", 0000, ctl::kExitCannotWrite},
+  };
+  for (const auto& c : cases) {
+    const std::string file = File(c.name);
+    Write(file, {'x'});
+    ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+    EXPECT_EQ(Invoke({"save", file}), c.code) << c.name << ": " << err.str();
+    struct stat status {};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.mode) << c.name;
+    EXPECT_EQ(std::filesystem::file_size(Path(c.name)) == 1, c.code != ctl::kExitOk) << c.name;
+  }
+  EXPECT_NE(err.str().find("may not change it"), std::string::npos) << err.str();
+}
+
+// The temporary file must fit beside any name the folder can hold.
+TEST_F(CtlHardening, SaveWritesFilesWithTheLongestNamesAndLeavesNothingElse) {
+  for (const std::size_t length : {241u, 250u, 255u}) {
+    const std::string name = std::string(length - 5, 'a') + ".json";
+    EXPECT_EQ(Invoke({"save", File(name)}), ctl::kExitOk) << length << ": " << err.str();
+    EXPECT_TRUE(std::filesystem::exists(Path(name))) << length;
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(Path("")))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file: " << entry.path();
+}
+
+using CtlHardeningDeathTest = CtlHardening;
+
+TEST_F(CtlHardeningDeathTest, ASignalDuringASaveTakesItsTemporaryFileAlong) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const std::filesystem::path target = Path("room.json");
+    EXPECT_EXIT(
+        {
+          ctl::TemporaryFile temporary(target);
+          std::ofstream(temporary.path()) << "{";
+          raise(signal);
+        },
+        ::testing::KilledBySignal(signal), "");
+    EXPECT_TRUE(std::filesystem::is_empty(Path(""))) << signal;
+  }
 }
 
 TEST_F(CtlHardening, FailedWritesAreNeverASuccess) {

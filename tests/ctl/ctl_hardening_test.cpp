@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "ctl/ctl_fixture.h"
+#include "device_names.h"
 #include "exit_codes.h"
 #include "support/firmware_images.h"
 
@@ -24,6 +25,41 @@ TEST_F(CtlHardening, TextThatIsNotUtf8StaysValidJsonAndHarmlessOnATerminal) {
   ASSERT_EQ(Invoke({"op", "GetCmd001C"}), ctl::kExitOk);
   EXPECT_NE(out.str().find("\\xff\\xfe\\x1b[2J"), std::string::npos) << out.str();
   EXPECT_EQ(out.str().find('\x1b'), std::string::npos);
+}
+
+TEST_F(CtlHardening, FileNamesAndArgumentsInMessagesCannotReachTheTerminal) {
+  const std::string hostile = "\x1b]0;owned\x07";
+  const std::string name = File(hostile);
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"op", "SetCmd0800", "target=1", "--in", name}, ctl::kExitNoInput},
+      {{"--yes", "firmware", "update", name, "--target", "1"}, ctl::kExitNoInput},
+      {{"--yes", "firmware", "section", name}, ctl::kExitNoInput},
+      {{"apply", name}, ctl::kExitNoInput},
+      {{"save", name + "/room.json"}, ctl::kExitCannotWrite},
+      {{"op", "GetCmd0800", "target=1", "count=16", "--out", name + "/out.bin"},
+       ctl::kExitCannotWrite},
+      {{"set", hostile, "1"}, ctl::kExitUsage},
+      {{"set", "gain-l", hostile}, ctl::kExitUsage},
+      {{"op", "SetCmd0800", hostile}, ctl::kExitUsage},
+      {{"op", "SetCmd0800", hostile + "=1"}, ctl::kExitUsage},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Invoke(c.args), c.code) << c.args[0];
+    EXPECT_NE(err.str().find("\\x1b]0;owned\\x07"), std::string::npos) << err.str();
+    EXPECT_EQ(err.str().find('\x1b'), std::string::npos) << err.str();
+  }
+}
+
+TEST(WindowsDeviceNames, AreKnownInAnyCaseWithAnyExtensionInTheLastComponentOnly) {
+  for (const char* name : {"NUL", "nul", "con.txt", "aux.json", "COM1", "lpt9.bin", "Com\xC2\xB9",
+                           "C:/rooms/prn", "C:\\rooms\\Nul.tar.gz", "nul .txt", "C:NUL", "conin$"})
+    EXPECT_TRUE(ctl::IsWindowsDeviceName(name)) << name;
+  for (const char* name : {"COM0", "COM10", "null", "console.json", "nul/room.json",
+                           "auxiliary.bin", "", "rooms/", "LPT"})
+    EXPECT_FALSE(ctl::IsWindowsDeviceName(name)) << name;
 }
 
 TEST_F(CtlHardening, EveryCommandLineOfTheReadmeWorks) {

@@ -8,6 +8,7 @@
 #include "commands/command_id.h"
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
+#include "support/firmware_images.h"
 
 namespace tarvik {
 namespace {
@@ -74,10 +75,17 @@ TEST_F(CtlBench, BadSelectionsChangeNothing) {
       {{"--device", "9-9", "set", "gain-l", "3"}, ctl::kExitNotFound, "no Tarvik matches '9-9'"},
       {{"--device", "0", "--device", "1", "set", "gain-l", "3"}, ctl::kExitUsage, "--device"},
       {{"--device", "0", "--all", "set", "gain-l", "3"}, ctl::kExitUsage, "excludes"},
+      {{"--device", "", "set", "gain-l", "3"}, ctl::kExitUsage, "--device: names no Tarvik"},
+      {{"--simulate", "0", "set", "gain-l", "3"}, ctl::kExitUsage, "--simulate: give 1 to"},
+      {{"--simulate", "", "set", "gain-l", "3"}, ctl::kExitUsage, "--simulate: give 1 to"},
+      {{"--device", "\x1b]0;owned\x07", "set", "gain-l", "3"},
+       ctl::kExitNotFound,
+       "no Tarvik matches '\\x1b]0;owned\\x07'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Invoke(c.args), c.code) << c.args[1];
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    EXPECT_EQ(err.str().find('\x1b'), std::string::npos) << err.str();
   }
   // Unplugged between list and use: its selector no longer matches.
   portB.Unplug();
@@ -166,6 +174,29 @@ TEST_F(CtlBench, SaveAllWritesAFilePerDeviceThatApplyAllSpreads) {
   ASSERT_EQ(Invoke({"--all", "apply", folder + "/3-1.json"}), ctl::kExitOk) << err.str();
   for (const sim::SimDevice* d : {&device, &portA, &portB}) EXPECT_EQ(GainL(*d), kPlus3dB);
   EXPECT_EQ(Invoke({"--all", "apply", folder}), ctl::kExitNoInput) << "a folder is no document";
+}
+
+TEST_F(CtlBench, EveryDeviceADeclinedChangeLeftAloneSaysWhyInTheSummary) {
+  testing::Write(File("PACKAGE"), testing::Package(testing::Payload(100)));
+  testing::Write(File("IMAGE"), testing::Type0());
+  const std::vector<std::string> commands[] = {
+      {"set", "usb-speed", "full-speed"},
+      {"firmware", "update", File("PACKAGE"), "--target", "1"},
+      {"firmware", "section", File("IMAGE")},
+  };
+  for (const std::vector<std::string>& command : commands) {
+    std::vector<std::string> args = {"--json", "--all"};
+    args.insert(args.end(), command.begin(), command.end());
+    EXPECT_EQ(Invoke(args, "n\nn\nn\n"), ctl::kExitFailed) << command[0];
+    // 3-1 has no USB speed to set, and says so.
+    int declined = 0;
+    const nlohmann::json summary = Json();
+    for (const nlohmann::json& d : summary["devices"]) {
+      EXPECT_NE(d.value("error", ""), "") << d;
+      declined += d.value("error", "").find("declined") != std::string::npos;
+    }
+    EXPECT_EQ(declined, command[0] == "set" ? 2 : 3) << out.str();
+  }
 }
 
 TEST_F(CtlBench, ATopologySelectorFollowsTheDeviceThroughItsRestart) {

@@ -28,3 +28,28 @@ if(at EQUAL -1)
   message(FATAL_ERROR "the message does not name the file: ${stderr}")
 endif()
 ctl(64 set no-such-setting 1)
+
+# Names Windows keeps for devices are refused, not opened: a read from CON
+# would wait for the keyboard.
+foreach(name NUL con.txt Aux.json lpt1)
+  ctl(66 op SetCmd0800 target=1 --in "${WORK}/${name}")
+  string(FIND "${stderr}" "Windows device" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "--in ${name} is not refused as a device: ${stderr}")
+  endif()
+  ctl(73 op GetCmd0800 target=1 count=16 --out ${name})
+  ctl(73 save "${WORK}/${name}")
+endforeach()
+ctl(66 apply COM1.json)
+
+# A path that begins with / is a path, not a Windows-style option.
+ctl(0 save "${WORK}/room.json")
+if(NOT EXISTS "${WORK}/room.json")
+  message(FATAL_ERROR "save ${WORK}/room.json wrote no file")
+endif()
+
+# --all makes the folder by its Unicode name and one file per device in it.
+ctl(0 --all save "${WORK}/部屋")
+if(NOT EXISTS "${WORK}/部屋/1-1.json")
+  message(FATAL_ERROR "--all save wrote no ${WORK}/部屋/1-1.json")
+endif()

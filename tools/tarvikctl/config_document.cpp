@@ -165,6 +165,10 @@ bool ParseDocument(std::string_view text, ConfigDocument* document, std::string*
   } catch (const nlohmann::json::parse_error& parseError) {
     *error = "not valid JSON at byte " + std::to_string(parseError.byte);
     return false;
+  } catch (const nlohmann::json::out_of_range&) {
+    // Its message quotes the whole number, which may be megabytes long.
+    *error = "a number in the document is too large to read";
+    return false;
   }
   *document = std::move(read);
   return true;

@@ -3,11 +3,16 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
+#include "device_names.h"
 #include "exit_codes.h"
 #include "input_file.h"
+#include "temporary_file.h"
 #include "value_text.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace tarvik::ctl {
 namespace {
@@ -15,28 +20,29 @@ namespace {
 namespace fs = std::filesystem;
 
 int TooLarge(Context& context, const std::string& path, std::size_t limit) {
-  return Fail(context, kExitDataErr,
+  return Fail(context, kExitNoInput,
               Printable(path) + " is larger than " + std::to_string(limit) +
                   " bytes, more than any settings file holds");
 }
 
-// A name beside `target` that no file has yet.
-fs::path TemporaryBeside(const fs::path& target) {
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    fs::path name(".");
-    name += target.filename();
-    name += ".tmp" + std::to_string(random());
-    const fs::path temporary = target.parent_path() / name;
-    std::error_code error;
-    if (!fs::exists(temporary, error) || attempt >= 100) return temporary;
-  }
+// Whether this user may change the file at `target`: one without any write
+// permission is read-only even to the administrator.
+bool MayWrite([[maybe_unused]] const fs::path& target, const fs::file_status& status) {
+  constexpr fs::perms kWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((status.permissions() & kWrite) == fs::perms::none) return false;
+#ifdef _WIN32
+  return true;
+#else
+  return access(target.c_str(), W_OK) == 0;
+#endif
 }
 
 }  // namespace
 
 int ReadBoundedFile(Context& context, const std::string& path, std::size_t limit,
                     std::string* text) {
+  if (const int code = RefuseDeviceName(context, path, kExitNoInput)) return code;
   const fs::path file = PathFromUtf8(path);
   std::error_code error;
   const fs::file_status status = fs::status(file, error);
@@ -72,30 +78,37 @@ int ReadDocument(Context& context, const std::string& file, ConfigDocument* docu
 }
 
 int ReplaceFile(Context& context, const std::string& path, const std::string& text) {
+  if (const int code = RefuseDeviceName(context, path, kExitCannotWrite)) return code;
   const fs::path target = PathFromUtf8(path);
   std::error_code error;
   const fs::file_status status = fs::status(target, error);
+  const bool exists = fs::exists(status);
   // A device node or a pipe would be replaced by a plain file, not written.
-  if (target.empty() || (fs::exists(status) && !fs::is_regular_file(status)))
+  if (target.empty() || (exists && !fs::is_regular_file(status)))
     return Fail(context, kExitCannotWrite, "cannot write " + Printable(path) + ": not a file");
-  const fs::path temporary = TemporaryBeside(target);
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  // The rename needs only the folder's permission, not the file's.
+  if (exists && !MayWrite(target, status))
+    return Fail(context, kExitCannotWrite,
+                "cannot write " + Printable(path) + ": this user may not change it");
+  TemporaryFile temporary(target);
+  std::ofstream out(temporary.path(), std::ios::binary | std::ios::trunc);
   if (!out)
     return Fail(context, kExitCannotWrite, "cannot create a file beside " + Printable(path));
+  // The old file's permissions before any of the text is in the new one:
+  // a file only its owner could read stays so.
+  if (exists) {
+    fs::permissions(temporary.path(), status.permissions(), error);
+    if (error)
+      return Fail(context, kExitCannotWrite,
+                  "cannot give the new " + Printable(path) + " the old one's permissions");
+  }
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
   // A full disk shows only when the buffered bytes reach it, at the close.
-  if (out.fail()) {
-    fs::remove(temporary, error);
-    return Fail(context, kExitCannotWrite, "cannot write " + Printable(path));
-  }
-  fs::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
+  if (out.fail()) return Fail(context, kExitCannotWrite, "cannot write " + Printable(path));
+  if (!temporary.MoveOver(target, error))
     return Fail(context, kExitCannotWrite,
                 "cannot write " + Printable(path) + ": " + error.message());
-  }
   return kExitOk;
 }
 

@@ -11,8 +11,8 @@
 namespace tarvik::ctl {
 
 // Reads `path` when it holds at most `limit` bytes. kExitNoInput when it
-// cannot be read; kExitDataErr when it is larger, told by its size before
-// any byte is read when it is a regular file. Explained on the error stream.
+// cannot be read or is larger, told by its size before any byte is read
+// when it is a regular file. Explained on the error stream.
 int ReadBoundedFile(Context& context, const std::string& path, std::size_t limit,
                     std::string* text);
 
@@ -21,8 +21,9 @@ int ReadBoundedFile(Context& context, const std::string& path, std::size_t limit
 int ReadDocument(Context& context, const std::string& file, ConfigDocument* document);
 
 // Writes `text` to a new file beside `path`, then renames it over `path`:
-// `path` keeps its old content unless all of `text` was written.
-// kExitOk or kExitCannotWrite, explained.
+// `path` keeps its old content unless all of `text` was written, and its
+// permissions. A file this user may not change is refused. kExitOk or
+// kExitCannotWrite, explained.
 int ReplaceFile(Context& context, const std::string& path, const std::string& text);
 
 }  // namespace tarvik::ctl

@@ -35,14 +35,24 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
   app.add_flag("--trace", context.trace,
                "write every report sent and received, in hex, to standard error");
-  app.add_option("--simulate", context.simulate,
-                 "use N built-in stand-in devices (1 when no N is given) instead of hardware")
+  // A function rather than a bound number: CLI11 checks no value given as "".
+  app.add_option_function<std::string>(
+         "--simulate",
+         [&context](const std::string& count) {
+           const std::optional<long long> n = ParseInteger(count, 1, kMaxStandIns);
+           if (!n)
+             throw CLI::ValidationError("--simulate", "give 1 to " + std::to_string(kMaxStandIns));
+           context.simulate = static_cast<int>(*n);
+         },
+         "use N built-in stand-in devices (1 when no N is given) instead of hardware")
       ->expected(0, 1)
-      ->default_str("1")
-      ->check(CLI::Range(0, kMaxStandIns));
+      ->default_str("1");
   CLI::Option* device =
       app.add_option("--device", context.device,
-                     "the Tarvik to use: its index, hidraw path or USB topology path from list");
+                     "the Tarvik to use: its index, hidraw path or USB topology path from list")
+          ->check(CLI::Validator(
+              [](const std::string& v) { return v.empty() ? "names no Tarvik; see list" : ""; },
+              ""));
   CLI::Option* all = app.add_flag("--all", context.all, "run the command on every attached Tarvik");
   device->excludes(all);
   app.add_flag("-y,--yes", context.yes, "do not ask before a restart or a firmware transfer");
@@ -58,6 +68,8 @@ int RunCommand(const std::vector<std::string>& args, Context& context,
       "updates its firmware.",
       "tarvikctl"};
   app.require_subcommand(1, 1);
+  // "/rooms/a.json" is a path, not an option, on Windows too.
+  app.allow_windows_style_options(false);
   // The global options may come before or after the subcommand.
   app.fallthrough();
   AddGlobalOptions(app, context);
@@ -75,7 +87,7 @@ int RunCommand(const std::vector<std::string>& args, Context& context,
     context.out << app.help("", CLI::AppFormatMode::All);
     return kExitOk;
   } catch (const CLI::ParseError& error) {
-    return Fail(context, kExitUsage, error.what());
+    return Fail(context, kExitUsage, Printable(error.what()));
   }
   if (const std::optional<int> code = run.code()) return *code;
   return Fail(context, kExitUsage, "no command given");

@@ -13,6 +13,7 @@
 #include "settings/settings_exchanges.h"
 #include "sim/sim_backend.h"
 #include "trace_backend.h"
+#include "value_text.h"
 
 namespace tarvik::ctl {
 namespace {
@@ -77,7 +78,7 @@ int DeviceConnection::Choose(HidBackend& bus) {
   }
   if (chosen == nullptr)
     return Fail(context_, kExitNotFound,
-                "no Tarvik matches '" + context_.device +
+                "no Tarvik matches '" + Printable(context_.device) +
                     "'; tarvikctl list shows the attached ones and their selectors");
   selected_ = std::make_unique<SelectedBackend>(bus, *chosen);
   backend_ = selected_.get();

@@ -88,72 +88,82 @@ int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::jso
 
 }  // namespace
 
-int UpdateFirmwarePackage(Context& context, const std::string& path,
-                          const std::vector<std::string>& targets) {
+int CheckFirmwarePackage(Context& context, const std::string& path,
+                         const std::vector<std::string>& targets, CheckedFirmware* firmware) {
   if (targets.empty() || targets.size() > kMaxTargets)
     return Fail(context, kExitUsage, "give 1 to 8 targets with --target");
-  uint8_t targetBytes[kMaxTargets] = {};
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    const std::optional<long long> t = ParseInteger(targets[i], 0, 0xFF);
-    if (!t) return Fail(context, kExitUsage, "target '" + targets[i] + "' must be 0 to 255");
-    targetBytes[i] = static_cast<uint8_t>(*t);
+  firmware->targets.clear();
+  for (const std::string& target : targets) {
+    const std::optional<long long> t = ParseInteger(target, 0, 0xFF);
+    if (!t) return Fail(context, kExitUsage, "target '" + Printable(target) + "' must be 0 to 255");
+    firmware->targets.push_back(static_cast<uint8_t>(*t));
   }
-  std::vector<uint8_t> file;
-  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a firmware package", &file))
+  if (const int code =
+          ReadInputFile(context, path, kMaxFileSize, "a firmware package", &firmware->bytes))
     return code;
   CFirmFile check;
-  if (check.LoadFirmwareImage(file.data(), file.size()) != CFirmFile::LoadResult::Loaded)
-    return Fail(context, kExitNoInput, path + " is not a firmware package");
+  if (check.LoadFirmwareImage(firmware->bytes.data(), firmware->bytes.size()) !=
+      CFirmFile::LoadResult::Loaded)
+    return Fail(context, kExitNoInput, Printable(path) + " is not a firmware package");
   uint32_t payload = 0;
   uint16_t crc = 0;
   check.GetImage(&payload, &crc);
-  nlohmann::json about = {{"schemaVersion", 1},         {"file", path},
-                          {"type", "firmware package"}, {"version", Hex(check.ImageVersion(), 4)},
-                          {"payloadBytes", payload},    {"crc", HexNumber(crc, 4)},
-                          {"targets", targets}};
-  Describe(context, about);
-  if (!Confirm(context, "Program this package into the Tarvik?"))
-    return Fail(context, kExitFailed, "not programmed");
-
-  using F = fields::UpdateFirmware;
-  CommandParams params;
-  SetField(params, F::image, static_cast<const uint8_t*>(file.data()));
-  SetField(params, F::imageSize, static_cast<uint32_t>(file.size()));
-  std::copy_n(targetBytes, kMaxTargets, params.data + F::targets.offset);
-  SetField(params, F::targetCount, static_cast<uint32_t>(targets.size()));
-  SetField(params, F::progress, &ShowProgress);
-  return Transfer(context, CommandId::UpdateFirmware, params, about);
+  firmware->about = {{"schemaVersion", 1},         {"file", path},
+                     {"type", "firmware package"}, {"version", Hex(check.ImageVersion(), 4)},
+                     {"payloadBytes", payload},    {"crc", HexNumber(crc, 4)},
+                     {"targets", targets}};
+  return kExitOk;
 }
 
-int UpdateFirmwareSectionImage(Context& context, const std::string& path) {
-  std::vector<uint8_t> file;
-  if (const int code = ReadInputFile(context, path, kMaxFileSize, "a section image", &file))
+int CheckSectionImage(Context& context, const std::string& path, CheckedFirmware* firmware) {
+  if (const int code =
+          ReadInputFile(context, path, kMaxFileSize, "a section image", &firmware->bytes))
     return code;
   CFirmFile check;
-  const CFirmFile::LoadResult loaded = check.LoadSectionImage(file.data(), file.size());
+  const CFirmFile::LoadResult loaded =
+      check.LoadSectionImage(firmware->bytes.data(), firmware->bytes.size());
   if (loaded == CFirmFile::LoadResult::SealBroken)
-    return Fail(context, kExitNoInput, path + ": its seal does not match its contents");
+    return Fail(context, kExitNoInput, Printable(path) + ": its seal does not match its contents");
   if (loaded != CFirmFile::LoadResult::Loaded)
-    return Fail(context, kExitNoInput, path + " is not a section image");
+    return Fail(context, kExitNoInput, Printable(path) + " is not a section image");
   uint32_t size = 0;
   uint16_t crc = 0;
   check.GetImage(&size, &crc);
-  nlohmann::json about = {{"schemaVersion", 1},
-                          {"file", path},
-                          {"type", "section image, layout " + std::to_string(check.GetType())},
-                          {"version", Hex(check.ImageVersion(), 4)},
-                          {"bytes", size},
-                          {"crc", HexNumber(crc, 4)}};
-  Describe(context, about);
+  firmware->about = {{"schemaVersion", 1},
+                     {"file", path},
+                     {"type", "section image, layout " + std::to_string(check.GetType())},
+                     {"version", Hex(check.ImageVersion(), 4)},
+                     {"bytes", size},
+                     {"crc", HexNumber(crc, 4)}};
+  return kExitOk;
+}
+
+int UpdateFirmwarePackage(Context& context, const CheckedFirmware& firmware) {
+  Describe(context, firmware.about);
+  if (!Confirm(context, "Program this package into the Tarvik?"))
+    return Fail(context, kExitFailed, "not programmed: declined (answer y, or give --yes)");
+
+  using F = fields::UpdateFirmware;
+  CommandParams params;
+  SetField(params, F::image, static_cast<const uint8_t*>(firmware.bytes.data()));
+  SetField(params, F::imageSize, static_cast<uint32_t>(firmware.bytes.size()));
+  std::copy(firmware.targets.begin(), firmware.targets.end(), params.data + F::targets.offset);
+  SetField(params, F::targetCount, static_cast<uint32_t>(firmware.targets.size()));
+  SetField(params, F::progress, &ShowProgress);
+  return Transfer(context, CommandId::UpdateFirmware, params, firmware.about);
+}
+
+int UpdateFirmwareSectionImage(Context& context, const CheckedFirmware& firmware) {
+  Describe(context, firmware.about);
   if (!Confirm(context, "Write this section image into the Tarvik?"))
-    return Fail(context, kExitFailed, "not written");
+    return Fail(context, kExitFailed, "not written: declined (answer y, or give --yes)");
 
   using F = fields::UpdateFirmwareSection;
   CommandParams params;
-  SetField(params, F::image, static_cast<const uint8_t*>(file.data()));
-  SetField(params, F::imageSize, static_cast<uint32_t>(file.size()));
+  SetField(params, F::image, static_cast<const uint8_t*>(firmware.bytes.data()));
+  SetField(params, F::imageSize, static_cast<uint32_t>(firmware.bytes.size()));
   SetField(params, F::progress, &ShowProgress);
-  return Transfer(context, CommandId::UpdateFirmwareSection, params, about);
+  return Transfer(context, CommandId::UpdateFirmwareSection, params, firmware.about);
 }
 
 namespace {
@@ -175,18 +185,31 @@ void SetUpFirmwareCommand(CLI::App& app, Invocation& run) {
   update->add_option("--target", options->targets, "target number to program (repeat for more)")
       ->required();
   update->callback([&run, options] {
-    run.context().changesDevice = true;
-    run.RunOnDevices([options](Context& one, const AttachedDevice&) {
-      return UpdateFirmwarePackage(one, options->file, options->targets);
+    Context& context = run.context();
+    context.changesDevice = true;
+    CheckedFirmware firmware;
+    if (const int code =
+            CheckFirmwarePackage(context, options->file, options->targets, &firmware)) {
+      run.End(code);
+      return;
+    }
+    run.RunOnDevices([&firmware](Context& one, const AttachedDevice&) {
+      return UpdateFirmwarePackage(one, firmware);
     });
   });
 
   CLI::App* section = firmware->add_subcommand("section", "write a section image");
   section->add_option("IMAGE", options->file, "section image file")->required();
   section->callback([&run, options] {
-    run.context().changesDevice = true;
-    run.RunOnDevices([options](Context& one, const AttachedDevice&) {
-      return UpdateFirmwareSectionImage(one, options->file);
+    Context& context = run.context();
+    context.changesDevice = true;
+    CheckedFirmware firmware;
+    if (const int code = CheckSectionImage(context, options->file, &firmware)) {
+      run.End(code);
+      return;
+    }
+    run.RunOnDevices([&firmware](Context& one, const AttachedDevice&) {
+      return UpdateFirmwareSectionImage(one, firmware);
     });
   });
 }

@@ -259,11 +259,12 @@ int RunOp(Context& context, const OpRequest& request) {
   for (const std::string& word : request.fields) {
     const std::size_t equals = word.find('=');
     if (equals == std::string::npos)
-      return Fail(context, kExitUsage, "'" + word + "' is not FIELD=VALUE");
+      return Fail(context, kExitUsage, "'" + Printable(word) + "' is not FIELD=VALUE");
     const std::string name = word.substr(0, equals);
     const int index = FieldIndex(*row, name);
     if (index < 0)
-      return Fail(context, kExitUsage, std::string(row->name) + " has no field '" + name + "'");
+      return Fail(context, kExitUsage,
+                  std::string(row->name) + " has no field '" + Printable(name) + "'");
     if (DirectionOf(*row, static_cast<std::size_t>(index)) == FieldDirection::Out)
       return Fail(context, kExitUsage, name + " is an output of " + row->name);
     if (!given.insert(index).second) return Fail(context, kExitUsage, name + " is given twice");
@@ -285,7 +286,7 @@ int RunOp(Context& context, const OpRequest& request) {
         if (const std::string error = StoreField(*row, i, std::to_string(bytes.size()), params);
             !error.empty())
           return Fail(context, kExitNoInput,
-                      request.inFile + ": " + row->fields[i].name + " " + error);
+                      Printable(request.inFile) + ": " + row->fields[i].name + " " + error);
       }
     }
     // A count the link could not send is refused here, before the device is reached.

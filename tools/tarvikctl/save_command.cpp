@@ -7,6 +7,8 @@
 
 #include "config_command.h"
 #include "exit_codes.h"
+#include "input_file.h"
+#include "value_text.h"
 
 namespace tarvik::ctl {
 namespace {
@@ -25,9 +27,11 @@ void SetUpSaveCommand(CLI::App& app, Invocation& run) {
   save->callback([&run, options] {
     Context& context = run.context();
     std::error_code error;
-    if (context.all && !std::filesystem::is_directory(options->file, error) &&
-        !std::filesystem::create_directories(options->file, error)) {
-      run.End(Fail(context, kExitCannotWrite, "cannot make the folder " + options->file));
+    const std::filesystem::path folder = PathFromUtf8(options->file);
+    if (context.all && !std::filesystem::is_directory(folder, error) &&
+        !std::filesystem::create_directories(folder, error)) {
+      run.End(
+          Fail(context, kExitCannotWrite, "cannot make the folder " + Printable(options->file)));
       return;
     }
     run.RunOnDevices([options](Context& one, const AttachedDevice& device) {

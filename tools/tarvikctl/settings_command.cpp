@@ -84,7 +84,9 @@ int SetRestarting(Context& context, DeviceConnection& connection, const NamedSet
   if (!ReadSnapshot(connection, &before))
     return DeviceFailed(context, "while reading the settings");
   if (named.setting->index(before.settings, named.channel) == index) return kExitOk;
-  if (!ConfirmRestart(context)) return Fail(context, kExitFailed, "not changed");
+  if (!ConfirmRestart(context))
+    return Fail(context, kExitFailed,
+                "not changed: the restart it needs was declined (answer y, or give --yes)");
   if (const int code = WriteChange(context, connection, named, index)) return code;
   Snapshot after;
   if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");
@@ -132,10 +134,12 @@ int SetSetting(Context& context, const std::string& name, const std::string& val
   // Every name and value is checked before the device is touched.
   const std::optional<NamedSetting> named = FindSetting(name);
   if (!named)
-    return Fail(context, kExitUsage, "no setting named '" + name + "'; see tarvikctl set --help");
+    return Fail(context, kExitUsage,
+                "no setting named '" + Printable(name) + "'; see tarvikctl set --help");
   const Setting* setting = named->setting;
   const std::optional<int> index = ValueIndex(*setting, value);
-  if (!index) return Fail(context, kExitUsage, "'" + value + "' is not a value of " + name);
+  if (!index)
+    return Fail(context, kExitUsage, "'" + Printable(value) + "' is not a value of " + name);
 
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
