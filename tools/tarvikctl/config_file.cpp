@@ -89,7 +89,10 @@ int ReplaceFile(Context& context, const std::string& path, const std::string& te
     fs::remove(temporary, error);
     return Fail(context, kExitCannotWrite, "cannot write " + Printable(path));
   }
-  fs::rename(temporary, target, error);
+  // A file that is replaced keeps who may read it.
+  error.clear();
+  if (fs::exists(status)) fs::permissions(temporary, status.permissions(), error);
+  if (!error) fs::rename(temporary, target, error);
   if (error) {
     std::error_code ignored;
     fs::remove(temporary, ignored);

@@ -21,7 +21,8 @@ int ReadBoundedFile(Context& context, const std::string& path, std::size_t limit
 int ReadDocument(Context& context, const std::string& file, ConfigDocument* document);
 
 // Writes `text` to a new file beside `path`, then renames it over `path`:
-// `path` keeps its old content unless all of `text` was written.
+// `path` keeps its old content unless all of `text` was written, and an
+// existing `path` its permissions.
 // kExitOk or kExitCannotWrite, explained.
 int ReplaceFile(Context& context, const std::string& path, const std::string& text);
 

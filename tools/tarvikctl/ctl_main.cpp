@@ -40,6 +40,8 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
       ->expected(0, 1)
       ->default_str("1")
       ->check(CLI::Range(0, kMaxStandIns));
+  app.add_option("--simulate-state", context.simulateState,
+                 "keep the stand-ins' settings in FILE from one run to the next");
   CLI::Option* device =
       app.add_option("--device", context.device,
                      "the Tarvik to use: its index, hidraw path or USB topology path from list");
