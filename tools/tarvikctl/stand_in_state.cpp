@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "stand_ins.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {

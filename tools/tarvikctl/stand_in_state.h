@@ -13,6 +13,7 @@
 
 namespace tarvik::ctl {
 
+inline constexpr int kMaxStandIns = 64;  // --simulate's limit, and a state file's
 inline constexpr int kStateSchemaVersion = 1;
 // Far more than 64 stand-ins' settings take; anything larger is refused unread.
 inline constexpr std::size_t kMaxStateBytes = 4u << 20;

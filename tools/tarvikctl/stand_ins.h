@@ -12,8 +12,6 @@
 
 namespace tarvik::ctl {
 
-inline constexpr int kMaxStandIns = 64;
-
 // `count` stand-ins plugged into ports 1-1, 1-2 and so on; they leave the
 // bus when the vector goes.
 std::vector<std::unique_ptr<sim::SimDevice>> MakeStandIns(int count);

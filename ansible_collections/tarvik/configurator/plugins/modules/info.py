@@ -26,12 +26,12 @@ options:
     type: str
   all:
     description:
-      - Every attached Tarvik, as without O(device).
+      - Every attached Tarvik, as without C(device).
     type: bool
     default: false
   executable:
     description:
-      - Path of tarvikctl. By default it is looked up on E(PATH).
+      - Path of tarvikctl. By default it is looked up on C(PATH).
     type: path
   simulate:
     description:
@@ -42,7 +42,7 @@ options:
   simulate_state:
     description:
       - File keeping the stand-ins' settings from one run to the next
-        (C(tarvikctl --simulate-state)). Needs O(simulate).
+        (C(tarvikctl --simulate-state)). Needs C(simulate).
     type: path
 attributes:
   check_mode:

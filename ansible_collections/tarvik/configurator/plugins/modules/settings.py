@@ -16,7 +16,9 @@ description:
   - Finds what differs with C(tarvikctl apply --check) first, so check mode
     and a second run write nothing.
   - A change of C(usb-speed) restarts the Tarvik and is refused unless
-    O(allow_restart) is true.
+    C(allow_restart) is true.
+  - In diff mode, before and after show the settings that differ, by
+    device (its selector, or C(first) for the first Tarvik).
 version_added: "1.0.0"
 author:
   - Tarvik Configurator developers
@@ -27,19 +29,19 @@ options:
         with C(+3dB) or C(usb-speed) with C(full-speed); C(tarvikctl set --help)
         lists them. Settings not named are left as they are.
       - A YAML boolean stands for C(on) or C(off).
-      - Mutually exclusive with O(src).
+      - Mutually exclusive with C(src).
     type: dict
   src:
     description:
       - Path of a settings document written by C(tarvikctl save), on the
         managed host. It may hold any subset of the settings.
-      - Mutually exclusive with O(settings).
+      - Mutually exclusive with C(settings).
     type: path
   device:
     description:
       - The Tarvik to change, as C(tarvikctl --device) takes it; its index,
         node or USB topology path from C(tarvikctl list).
-      - Without O(device) or O(all), the first Tarvik is used.
+      - Without C(device) or C(all), the first Tarvik is used.
     type: str
   all:
     description:
@@ -54,7 +56,7 @@ options:
     default: false
   executable:
     description:
-      - Path of tarvikctl. By default it is looked up on E(PATH).
+      - Path of tarvikctl. By default it is looked up on C(PATH).
     type: path
   simulate:
     description:
@@ -65,7 +67,7 @@ options:
   simulate_state:
     description:
       - File keeping the stand-ins' settings from one run to the next
-        (C(tarvikctl --simulate-state)). Needs O(simulate).
+        (C(tarvikctl --simulate-state)). Needs C(simulate).
     type: path
 attributes:
   check_mode:
@@ -108,7 +110,7 @@ devices:
   contains:
     selector:
       description:
-        - The device's selector, as O(device) gave it or, with O(all), its
+        - The device's selector, as C(device) gave it or, with C(all), its
           USB topology path where known; null for the first Tarvik when
           neither was given.
       type: str
