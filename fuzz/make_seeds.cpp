@@ -26,6 +26,7 @@
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 #include "sim/sim_protocol.h"
+#include "stand_in_state.h"
 
 namespace {
 
@@ -355,6 +356,29 @@ void VersionSeeds(const std::filesystem::path& dir) {
   }
 }
 
+Bytes TextBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// Documents as save writes them and as people cut them down, and the state
+// of two stand-ins, one of them changed.
+void SettingsFileSeeds(const std::filesystem::path& dir) {
+  const auto path = [&](const char* name) { return dir / "settings_files" / name; };
+  WriteFile(path("document"), TextBytes(R"({"schemaVersion": 1,
+  "device": {"productId": "0x4021", "firmware": "2.10"},
+  "settings": {"mode-l": "conference-system", "gain-l": "0dB", "eq-l": "thru",
+    "signal-level-l": "microphone", "mode-r": "pa-microphone", "gain-r": "+9dB",
+    "eq-r": "low-cut", "signal-level-r": "line", "pa-output": "off",
+    "output-volume": "-6dB", "usb-speed": "hi-speed"}}
+)"));
+  WriteFile(path("document_partial"),
+            TextBytes(R"({"schemaVersion": 1, "settings": {"gain-l": "+3dB"}})"));
+  sim::SimDevice changed;
+  changed.SetSetting(0, 0x0103, 0x71, 0, {0x00, 0x03});
+  const tarvik::ctl::StandInState state = {sim::SimDevice().StoredSettings(),
+                                           changed.StoredSettings()};
+  WriteFile(path("state"), TextBytes(tarvik::ctl::StateText(state)));
+  WriteFile(path("state_empty"), TextBytes(R"({"schemaVersion": 1, "standIns": [{"settings": []}]})"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -369,5 +393,6 @@ int main(int argc, char** argv) {
   ReassemblySeeds(dir, samples);
   FirmFileSeeds(dir);
   VersionSeeds(dir);
+  SettingsFileSeeds(dir);
   return 0;
 }

@@ -53,9 +53,11 @@ cmake --build --preset fuzz -j "$jobs"
 
 # Largest input per target: a reply past the reassembly limit is 1042
 # reports; an operation script of a few hundred reports; firmware files past
-# the sealed-image region; version texts a little past four characters.
-declare -A max_len=([reassembly]=68000 [operation_replies]=16384 [firm_file]=8192 [firmware_version]=64)
-targets=(reassembly operation_replies firm_file firmware_version)
+# the sealed-image region; version texts a little past four characters;
+# settings documents and state files of a few stand-ins.
+declare -A max_len=([reassembly]=68000 [operation_replies]=16384 [firm_file]=8192 [firmware_version]=64
+  [settings_files]=16384)
+targets=(reassembly operation_replies firm_file firmware_version settings_files)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

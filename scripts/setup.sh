@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev
   dpkg-dev appstream desktop-file-utils
-  libfuse3-dev fuse3
+  libfuse3-dev fuse3 ansible-core
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils nsis
 )
 if [ "${1:-}" = bench ]; then

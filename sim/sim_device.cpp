@@ -144,6 +144,18 @@ void SimDevice::SetSetting(int set, uint16_t command, uint8_t target, uint8_t in
   core_->store.Put(set, command, target, index, std::move(value));
 }
 
+std::vector<StoredValue> SimDevice::StoredSettings() const {
+  std::lock_guard lock(core_->mu);
+  return core_->store.Settings();
+}
+
+bool SimDevice::RestoreSettings(const std::vector<StoredValue>& values) {
+  if (!std::all_of(values.begin(), values.end(), SettingsStore::IsSetting)) return false;
+  std::lock_guard lock(core_->mu);
+  for (const StoredValue& v : values) core_->store.Put(v.set, v.command, v.target, v.index, v.value);
+  return true;
+}
+
 int SimDevice::OpenHandleCount() const { return core_->HandleCount(); }
 
 }  // namespace tarvik::sim

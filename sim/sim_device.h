@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/sim_protocol.h"
+#include "sim/sim_settings.h"
 
 namespace tarvik::sim {
 
@@ -141,6 +142,11 @@ class SimDevice {
   std::vector<uint8_t> Setting(int set, uint16_t command, uint8_t target, uint8_t index = 0) const;
   void SetSetting(int set, uint16_t command, uint8_t target, uint8_t index,
                   std::vector<uint8_t> value);
+
+  // Every writable setting's value, and a whole list of them put back: none
+  // is stored unless every one passes SettingsStore::IsSetting.
+  std::vector<StoredValue> StoredSettings() const;
+  bool RestoreSettings(const std::vector<StoredValue>& values);
 
   int OpenHandleCount() const;
 

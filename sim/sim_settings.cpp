@@ -154,4 +154,20 @@ void SettingsStore::Put(int set, uint16_t command, uint8_t target, uint8_t index
   values_[Fold(set, command, target, index)] = std::move(value);
 }
 
+std::vector<StoredValue> SettingsStore::Settings() const {
+  std::vector<StoredValue> settings;
+  for (const auto& [key, value] : values_) {
+    const auto& [set, command, target, index] = key;
+    StoredValue stored{set, command, target, index, value};
+    if (IsSetting(stored)) settings.push_back(std::move(stored));
+  }
+  return settings;
+}
+
+bool SettingsStore::IsSetting(const StoredValue& value) {
+  const CommandRow* row = FindCommand(value.command);
+  return row != nullptr && row->access == Access::ReadWrite && (value.set == 0 || value.set == 1) &&
+         value.value.size() == row->size;
+}
+
 }  // namespace tarvik::sim

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "ctl/ctl_fixture.h"
 #include "exit_codes.h"
@@ -107,6 +108,7 @@ TEST_F(Config, BadDocumentsAreRefusedBeforeAnythingIsWritten) {
     std::string text;
     int code;
     const char* says;
+    bool readsDevice = false;  // refused only once the device shows what it has
   };
   const std::string head = R"({"schemaVersion": 1, "settings": )";
   const Case cases[] = {
@@ -124,8 +126,8 @@ TEST_F(Config, BadDocumentsAreRefusedBeforeAnythingIsWritten) {
       {head + R"({}, "extra": 1})", ctl::kExitDataErr, "unknown field 'extra'"},
       {head + std::string(5000, '[') + std::string(5000, ']') + "}", ctl::kExitDataErr,
        "nested too deeply"},
-      {head + R"({"mic-mute-sync": "sync-with-pcs", "gain-l": "+3dB"}})", ctl::kExitFailed,
-       "has no mic-mute-sync"},
+      {head + R"({"mic-mute-sync": "sync-with-pcs", "gain-l": "+3dB"}})", ctl::kExitDataErr,
+       "has no mic-mute-sync", true},
       {R"({"schemaVersion": 1e400, "settings": {}})", ctl::kExitDataErr, "number"},
       {R"({"schemaVersion": )" + std::string(1000000, '9') + R"(, "settings": {}})",
        ctl::kExitDataErr, "number"},
@@ -139,7 +141,7 @@ TEST_F(Config, BadDocumentsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(Invoke({"--yes", "apply", File("bad.json")}), c.code) << c.says;
     // A document is checked before the device is opened; only the
     // device-dependent check reads from it.
-    if (c.code == ctl::kExitDataErr) {
+    if (!c.readsDevice) {
       EXPECT_EQ(device.RequestCount(), requests) << c.says;
     }
     const std::string said = err.str();
@@ -155,6 +157,37 @@ TEST_F(Config, BadDocumentsAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(Invoke({"apply", File("huge.json")}), ctl::kExitNoInput);
   EXPECT_NE(err.str().find("larger than"), std::string::npos) << err.str();
   EXPECT_EQ(Invoke({"apply", File("missing.json")}), ctl::kExitNoInput);
+  EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(Config, CheckTellsDriftByItsExitCodeAndWritesNothing) {
+  Document("room.json", R"({"schemaVersion": 1, "settings": {"gain-l": "0dB"}})");
+  EXPECT_EQ(Invoke({"apply", "--check", File("room.json")}), ctl::kExitOk) << err.str();
+
+  device.SetSetting(0, kGain, TARGET_INPUT_L, 0, {0x00, 0x03});
+  EXPECT_EQ(Invoke({"--json", "apply", "--check", File("room.json")}), ctl::kExitDrift);
+  EXPECT_EQ(Json()["changes"],
+            nlohmann::json::parse(R"([{"setting": "gain-l", "from": "+3dB", "to": "0dB"}])"));
+  EXPECT_TRUE(Json()["check"]);
+  EXPECT_TRUE(Writes().empty());
+}
+
+// One device differs, one matches: drift, and neither counts as failed;
+// a device that fails outranks the drift.
+TEST_F(Config, CheckOnEveryDeviceIsDriftOnlyWhenNoneFailed) {
+  sim::SimDevice second{sim::SimOptions{.topology = "2-1"}};
+  second.SetSetting(0, kGain, TARGET_INPUT_L, 0, {0x00, 0x03});
+  Document("room.json", R"({"schemaVersion": 1, "settings": {"gain-l": "0dB"}})");
+  ASSERT_EQ(Invoke({"--json", "--all", "apply", "--check", File("room.json")}), ctl::kExitDrift)
+      << err.str();
+  const nlohmann::json summary = Json();
+  EXPECT_EQ(summary["failed"], 0);
+  std::multiset<std::string> results;
+  for (const nlohmann::json& d : summary["devices"]) results.insert(d["result"]);
+  EXPECT_EQ(results, (std::multiset<std::string>{"differs", "ok"}));
+
+  second.InjectFault({sim::FaultKind::NoReply}, 0, 1000);
+  EXPECT_EQ(Invoke({"--all", "apply", "--check", File("room.json")}), ctl::kExitFailed);
   EXPECT_TRUE(Writes().empty());
 }
 

@@ -188,5 +188,17 @@ TEST_F(CtlHardening, ASignalStopsATransferBetweenBlocksAndSaysSo) {
   EXPECT_EQ(device.Firmware().programmed, std::vector<uint8_t>{1});
 }
 
+// A pipe can be read once: every device gets the one copy read at the start.
+TEST_F(CtlHardening, ApplyToEveryDeviceReadsAPipeOnce) {
+  sim::SimDevice second{sim::SimOptions{.topology = "2-1"}};
+  ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0);
+  const std::string text = R"({"schemaVersion": 1, "settings": {"gain-l": "+3dB"}})";
+  std::thread writer([&] { Write(File("pipe"), {text.begin(), text.end()}); });
+  EXPECT_EQ(Invoke({"--all", "apply", File("pipe")}), ctl::kExitOk) << err.str();
+  writer.join();
+  EXPECT_EQ(device.Setting(0, 0x0103, 0x71), (std::vector<uint8_t>{0x00, 0x03}));
+  EXPECT_EQ(second.Setting(0, 0x0103, 0x71), (std::vector<uint8_t>{0x00, 0x03}));
+}
+
 }  // namespace
 }  // namespace tarvik

@@ -25,28 +25,10 @@
 #include "link/link_errors.h"
 #include "link/report_framing.h"
 #include "support/test_support.h"
+#include "fuzz/fuzz_inputs.h"
 
 namespace tarvik::testing {
 namespace {
-
-using Input = std::pair<std::string, std::vector<uint8_t>>;
-
-std::vector<Input> FuzzInputs(const std::string& target) {
-  const std::filesystem::path fuzz = std::filesystem::path(TARVIK_SOURCE_DIR) / "fuzz";
-  std::vector<Input> inputs;
-  for (const char* kind : {"corpus", "regressions"}) {
-    const std::filesystem::path dir = fuzz / kind / target;
-    if (!std::filesystem::is_directory(dir)) continue;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-      if (!entry.is_regular_file()) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      inputs.emplace_back(std::string(kind) + "/" + entry.path().filename().string(),
-                          std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
-    }
-  }
-  std::sort(inputs.begin(), inputs.end());
-  return inputs;
-}
 
 TEST(FuzzRegression, ReportSequencesReassembleIntact) {
   const std::vector<Input> inputs = FuzzInputs("reassembly");

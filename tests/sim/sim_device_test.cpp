@@ -854,3 +854,27 @@ TEST_F(SimWireTest, ReportIntervalPacesEachDirection) {
   // Two frames per exchange; the first frame may already be under way.
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(39));
 }
+
+// What one stand-in stored is what another restores, and a list with one
+// value no writable setting takes is refused whole.
+TEST(SimStoredSettings, RestoreTakesBackWhatWasStoredAndRefusesAnyListWithOneBadValue) {
+  SimDevice first;
+  first.SetSetting(0, 0x0103, 0x71, 0, {0x00, 0x03});
+  first.SetSetting(1, 0x0108, 0x00, 0, {0x22});
+  const std::vector<StoredValue> stored = first.StoredSettings();
+  for (const StoredValue& v : stored) EXPECT_NE(v.command, 0x0005) << "read-only";
+
+  SimDevice second;
+  ASSERT_TRUE(second.RestoreSettings(stored));
+  EXPECT_EQ(second.StoredSettings(), stored);
+
+  SimDevice third;
+  for (const StoredValue& bad : {StoredValue{0, 0x0103, 0x72, 0, {0x00}},
+                                 StoredValue{2, 0x0103, 0x72, 0, {0x00, 0x03}},
+                                 StoredValue{0, 0x0005, 0, 0, Bytes(76, 0)},
+                                 StoredValue{0, 0xFFFF, 0, 0, {}}}) {
+    std::vector<StoredValue> values = {StoredValue{0, 0x0103, 0x71, 0, {0x00, 0x03}}, bad};
+    EXPECT_FALSE(third.RestoreSettings(values)) << bad.command;
+  }
+  EXPECT_EQ(third.StoredSettings(), SimDevice().StoredSettings());
+}

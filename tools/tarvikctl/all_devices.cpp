@@ -42,6 +42,14 @@ Outcome RunOne(Context& context, const DeviceCommand& command, const AttachedDev
   return outcome;
 }
 
+// apply --check's finding on one device: no failure, but not "ok" either.
+bool Differs(const Outcome& o) { return o.result.code == kExitDrift; }
+bool Failed(const Outcome& o) { return o.result.code != kExitOk && !Differs(o); }
+
+std::string ResultWord(const Outcome& o) {
+  return Differs(o) ? "differs" : Failed(o) ? "failed" : "ok";
+}
+
 std::string Seconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f s", seconds);
@@ -58,8 +66,8 @@ void PrintTable(std::ostream& out, const std::vector<Outcome>& outcomes) {
   out << pad("device", width) << "  result  time      reason\n";
   for (const Outcome& o : outcomes) {
     out << pad(DeviceName(o.device), width) << "  "
-        << pad(o.result.code == kExitOk ? "ok" : "FAILED", 6) << "  ";
-    if (o.result.code == kExitOk)
+        << pad(Failed(o) ? "FAILED" : ResultWord(o), 6) << "  ";
+    if (!Failed(o))
       out << Seconds(o.seconds);
     else
       out << pad(Seconds(o.seconds), 8) << "  " << o.result.message << " (exit " << o.result.code
@@ -77,10 +85,10 @@ nlohmann::json SummaryJson(const std::vector<Outcome>& outcomes) {
         {"interface", o.device.node},
         {"topology",
          o.device.topology.empty() ? nlohmann::json(nullptr) : nlohmann::json(o.device.topology)},
-        {"result", o.result.code == kExitOk ? "ok" : "failed"},
+        {"result", ResultWord(o)},
         {"exitCode", o.result.code},
         {"seconds", o.seconds}};
-    if (o.result.code != kExitOk) {
+    if (Failed(o)) {
       ++failed;
       entry["error"] = o.result.message;
     }
@@ -114,7 +122,7 @@ int RunOnAll(Context& context, const DeviceCommand& command) {
     outcomes.push_back(RunOne(context, command, device));
     const Outcome& o = outcomes.back();
     context.err << "tarvikctl: [" << i + 1 << '/' << devices.size() << "] " << DeviceName(device)
-                << ": " << (o.result.code == kExitOk ? "done" : "FAILED") << " in "
+                << ": " << (Failed(o) ? "FAILED" : Differs(o) ? "differs" : "done") << " in "
                 << Seconds(o.seconds) << '\n';
   }
 
@@ -124,11 +132,13 @@ int RunOnAll(Context& context, const DeviceCommand& command) {
     PrintTable(context.out, outcomes);
 
   int code = kExitOk;
+  bool differs = false;
   for (const Outcome& o : outcomes) {
-    if (o.result.code == kExitOk) continue;
+    differs = differs || Differs(o);
+    if (!Failed(o)) continue;
     code = code == kExitOk || code == o.result.code ? o.result.code : kExitFailed;
   }
-  return code;
+  return code == kExitOk && differs ? kExitDrift : code;
 }
 
 std::string SaveFileFor(const std::string& folder, const AttachedDevice& device) {

@@ -15,7 +15,8 @@ using DeviceCommand = std::function<int(Context& context, const AttachedDevice& 
 
 // Runs `command` on each attached Tarvik, one after another; a device that
 // fails does not stop the others. 0 only when every device succeeded; when
-// all failures share an exit code, that code, otherwise 1.
+// all failures share an exit code, that code, otherwise 1. A device that
+// only differs (kExitDrift) is no failure: kExitDrift when none failed.
 int RunOnAll(Context& context, const DeviceCommand& command);
 
 // The file `save --all` writes for `device` in `folder`, named by its

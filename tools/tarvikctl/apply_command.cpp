@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config_command.h"
+#include "config_file.h"
 
 namespace tarvik::ctl {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 struct ApplyOptions {
   std::string file;
   bool dryRun = false;
+  bool check = false;
 };
 
 }  // namespace
@@ -22,16 +24,23 @@ void SetUpApplyCommand(CLI::App& app, Invocation& run) {
       app.add_subcommand("apply", "change the device to the settings of a file made by save");
   apply->add_option("FILE", options->file, "file made by save")->required();
   apply->add_flag("--dry-run", options->dryRun, "print what would change and change nothing");
+  apply->add_flag("--check", options->check,
+                  "change nothing; exit 2 when the device differs from the file, 0 when not");
   apply->callback([&run, options] {
     Context& context = run.context();
-    // A bad document is refused once, before any device is touched.
-    if (const int code = CheckConfigFile(context, options->file)) {
+    // The document is read once, so a pipe serves every device, and a bad
+    // one is refused before any device is touched.
+    auto document = std::make_shared<ConfigDocument>();
+    if (const int code = ReadDocument(context, options->file, document.get())) {
       run.End(code);
       return;
     }
-    context.changesDevice = !options->dryRun;
-    run.RunOnDevices([options](Context& one, const AttachedDevice&) {
-      return ApplySettings(one, options->file, options->dryRun);
+    const ApplyMode mode = options->check    ? ApplyMode::kCheck
+                           : options->dryRun ? ApplyMode::kDryRun
+                                             : ApplyMode::kWrite;
+    context.changesDevice = mode == ApplyMode::kWrite;
+    run.RunOnDevices([options, document, mode](Context& one, const AttachedDevice&) {
+      return ApplySettings(one, options->file, *document, mode);
     });
   });
 }

@@ -52,7 +52,7 @@ int CheckFitsDevice(Context& context, const std::string& file, const ConfigDocum
       absent.push_back(NameOf(entry.named));
   }
   if (absent.empty()) return kExitOk;
-  return Fail(context, kExitFailed,
+  return Fail(context, kExitDataErr,
               "this Tarvik (product ID " + product + ", firmware " + Printable(device.firmware) +
                   ") has no " + JoinNames(absent) + ", which " + Printable(file) +
                   " sets; nothing was changed");
@@ -92,15 +92,19 @@ int WriteChanges(Context& context, DeviceConnection& connection, const ConfigDoc
 }
 
 void Report(Context& context, const std::string& file, const std::vector<Change>& changes,
-            bool dryRun) {
+            ApplyMode mode) {
+  const bool dryRun = mode != ApplyMode::kWrite;
   if (context.json) {
     nlohmann::json list = nlohmann::json::array();
     for (const Change& c : changes)
       list.push_back({{"setting", NameOf(c.named)},
                       {"from", ValueWord(*c.named.setting, c.from)},
                       {"to", ValueWord(*c.named.setting, c.to)}});
-    context.out << JsonText(
-        {{"schemaVersion", 1}, {"file", file}, {"dryRun", dryRun}, {"changes", std::move(list)}});
+    context.out << JsonText({{"schemaVersion", 1},
+                             {"file", file},
+                             {"dryRun", dryRun},
+                             {"check", mode == ApplyMode::kCheck},
+                             {"changes", std::move(list)}});
     return;
   }
   for (const Change& c : changes)
@@ -115,9 +119,8 @@ void Report(Context& context, const std::string& file, const std::vector<Change>
 
 }  // namespace
 
-int ApplySettings(Context& context, const std::string& file, bool dryRun) {
-  ConfigDocument document;
-  if (const int code = ReadDocument(context, file, &document)) return code;
+int ApplySettings(Context& context, const std::string& file, const ConfigDocument& document,
+                  ApplyMode mode) {
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
   Snapshot before;
@@ -126,17 +129,18 @@ int ApplySettings(Context& context, const std::string& file, bool dryRun) {
   if (const int code = CheckFitsDevice(context, file, document, before)) return code;
 
   const std::vector<Change> changes = Differences(document.entries, before.settings);
-  if (dryRun || changes.empty()) {
-    Report(context, file, changes, dryRun);
+  if (mode != ApplyMode::kWrite || changes.empty()) {
+    Report(context, file, changes, mode);
     for (const Change& change : changes)
-      if (dryRun && change.named.setting->order == WriteOrder::kModes && change.to == 1)
+      if (change.named.setting->order == WriteOrder::kModes && change.to == 1)
         context.err << "tarvikctl: entering pa-microphone brings in the channel's settings from "
                        "the Tarvik's second set; apply compares them again after it\n";
-    return kExitOk;
+    return mode == ApplyMode::kCheck && !changes.empty() ? kExitDrift : kExitOk;
   }
   for (const Change& change : changes)
     if (change.named.setting->order == WriteOrder::kRestarts && !ConfirmRestart(context))
-      return Fail(context, kExitFailed, "not changed");
+      return Fail(context, kExitFailed,
+                  "not changed: the restart it needs was declined (answer y, or give --yes)");
 
   std::vector<Change> done;
   if (const int code = WriteChanges(context, connection, document, before.settings, &done)) {
@@ -148,7 +152,7 @@ int ApplySettings(Context& context, const std::string& file, bool dryRun) {
   }
   Snapshot after;
   if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");
-  Report(context, file, done, false);
+  Report(context, file, done, ApplyMode::kWrite);
   std::vector<std::string> notTaken;
   for (const ConfigEntry& entry : document.entries) {
     const int now = entry.named.setting->index(after.settings, entry.named.channel);

@@ -42,9 +42,4 @@ int SaveSettings(Context& context, const std::string& file) {
   return kExitOk;
 }
 
-int CheckConfigFile(Context& context, const std::string& file) {
-  ConfigDocument document;
-  return ReadDocument(context, file, &document);
-}
-
 }  // namespace tarvik::ctl

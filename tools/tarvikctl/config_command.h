@@ -5,16 +5,21 @@
 
 #include <string>
 
+#include "config_document.h"
 #include "ctl_context.h"
 
 namespace tarvik::ctl {
 
 int SaveSettings(Context& context, const std::string& file);
-// Writes only the settings that differ, USB speed last, then reads every one
-// back. `dryRun` prints the differences and writes nothing.
-int ApplySettings(Context& context, const std::string& file, bool dryRun);
-// Reads and checks the document without a device: 0, or the exit code after
-// the message naming what is wrong.
-int CheckConfigFile(Context& context, const std::string& file);
+enum class ApplyMode {
+  kWrite,
+  kDryRun,  // prints the differences and writes nothing
+  kCheck,   // the same, ending with kExitDrift when anything differs
+};
+
+// Writes only the settings of `document` (read from `file`) that differ,
+// USB speed last, then reads every one back.
+int ApplySettings(Context& context, const std::string& file, const ConfigDocument& document,
+                  ApplyMode mode);
 
 }  // namespace tarvik::ctl

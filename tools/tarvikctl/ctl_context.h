@@ -24,6 +24,7 @@ struct Options {
   bool json = false;
   bool trace = false;
   int simulate = 0;            // stand-in devices to attach instead of hardware
+  std::string simulateState;   // the file the stand-ins' settings live in between runs
   std::string device;          // the selector of the Tarvik to use; empty: the first
   bool all = false;            // run on every attached Tarvik
   bool changesDevice = false;  // the command may change the device

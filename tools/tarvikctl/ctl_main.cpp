@@ -46,7 +46,10 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
          },
          "use N built-in stand-in devices (1 when no N is given) instead of hardware")
       ->expected(0, 1)
-      ->default_str("1");
+      ->default_str("1")
+      ->type_name("N");
+  app.add_option("--simulate-state", context.simulateState,
+                 "keep the stand-ins' settings in FILE from one run to the next");
   CLI::Option* device =
       app.add_option("--device", context.device,
                      "the Tarvik to use: its index, hidraw path or USB topology path from list")

@@ -6,6 +6,8 @@ namespace tarvik::ctl {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the device refused or the operation failed
+// apply --check: the device differs from the document (nothing was changed).
+inline constexpr int kExitDrift = 2;
 inline constexpr int kExitUsage = 64;        // bad command line
 inline constexpr int kExitDataErr = 65;      // a file's content is not what it must be
 inline constexpr int kExitNoInput = 66;      // a file to read is missing or unusable

@@ -5,13 +5,21 @@
 namespace tarvik::ctl {
 
 void Invocation::RunOnce(const std::function<int(Context& context)>& command) {
-  const std::vector<std::unique_ptr<sim::SimDevice>> standIns = MakeStandIns(context_.simulate);
-  code_ = command(context_);
+  StandIns standIns;
+  if (const int code = standIns.Start(context_)) {
+    code_ = code;
+    return;
+  }
+  code_ = standIns.Finish(context_, command(context_));
 }
 
 void Invocation::RunOnDevices(const DeviceCommand& command) {
-  const std::vector<std::unique_ptr<sim::SimDevice>> standIns = MakeStandIns(context_.simulate);
-  code_ = context_.all ? RunOnAll(context_, command) : command(context_, {});
+  StandIns standIns;
+  if (const int code = standIns.Start(context_)) {
+    code_ = code;
+    return;
+  }
+  code_ = standIns.Finish(context_, context_.all ? RunOnAll(context_, command) : command(context_, {}));
 }
 
 }  // namespace tarvik::ctl
