@@ -17,5 +17,6 @@ ansible-galaxy collection install --force -p "$work/collections" "$work/dist"/ta
 ansible-doc tarvik.configurator.settings tarvik.configurator.info >"$work/doc.txt"
 grep -q 'allow_restart' "$work/doc.txt"
 grep -q 'product_id' "$work/doc.txt"
+grep -q 'simulate_state' "$work/doc.txt"
 ansible-playbook -i localhost, -c local -e 'ansible_python_interpreter={{ ansible_playbook_python }}' \
   -e "tarvikctl=$tarvikctl" -e "workdir=$work/play" "$here/settings_play.yml"

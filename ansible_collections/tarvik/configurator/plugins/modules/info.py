@@ -29,21 +29,8 @@ options:
       - Every attached Tarvik, as without C(device).
     type: bool
     default: false
-  executable:
-    description:
-      - Path of tarvikctl. By default it is looked up on C(PATH).
-    type: path
-  simulate:
-    description:
-      - Number of built-in stand-in Tarviks to use instead of hardware;
-        0 uses the hardware.
-    type: int
-    default: 0
-  simulate_state:
-    description:
-      - File keeping the stand-ins' settings from one run to the next
-        (C(tarvikctl --simulate-state)). Needs C(simulate).
-    type: path
+extends_documentation_fragment:
+  - tarvik.configurator.tarvikctl
 attributes:
   check_mode:
     support: full
