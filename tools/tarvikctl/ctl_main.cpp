@@ -49,7 +49,8 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
       ->default_str("1")
       ->type_name("N");
   app.add_option("--simulate-state", context.simulateState,
-                 "keep the stand-ins' settings in FILE from one run to the next");
+                 "keep the stand-ins' settings in FILE from one run to the next")
+      ->type_name("FILE");
   CLI::Option* device =
       app.add_option("--device", context.device,
                      "the Tarvik to use: its index, hidraw path or USB topology path from list")

@@ -144,6 +144,10 @@ bool ParseState(std::string_view text, StandInState* state, std::string* error) 
   } catch (const nlohmann::json::parse_error& parseError) {
     *error = "not valid JSON at byte " + std::to_string(parseError.byte);
     return false;
+  } catch (const nlohmann::json::out_of_range&) {
+    // Its message quotes the whole number, which may be megabytes long.
+    *error = "a number in the file is too large to read";
+    return false;
   }
   *state = std::move(read);
   return true;
