@@ -9,12 +9,7 @@ namespace tarvik::testing {
 namespace {
 
 TEST(FuzzRegression, SettingsFilesParseOrRefuseCleanly) {
-  const std::vector<Input> inputs = FuzzInputs("settings_files");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& [name, bytes] : inputs) {
-    SCOPED_TRACE(name);
-    fuzzing::CheckSettingsFiles(bytes.data(), bytes.size());
-  }
+  ReplayFuzzInputs("settings_files", fuzzing::CheckSettingsFiles);
 }
 
 }  // namespace

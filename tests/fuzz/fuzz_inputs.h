@@ -2,6 +2,8 @@
 // and the inputs of past findings (fuzz/regressions/), sorted by name.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +32,17 @@ inline std::vector<Input> FuzzInputs(const std::string& target) {
   }
   std::sort(inputs.begin(), inputs.end());
   return inputs;
+}
+
+// Runs `check` (a fuzz target's own checks) on each of the target's inputs.
+template <typename Check>
+void ReplayFuzzInputs(const std::string& target, Check check) {
+  const std::vector<Input> inputs = FuzzInputs(target);
+  ASSERT_FALSE(inputs.empty()) << target;
+  for (const auto& [name, bytes] : inputs) {
+    SCOPED_TRACE(name);
+    check(bytes.data(), bytes.size());
+  }
 }
 
 }  // namespace tarvik::testing

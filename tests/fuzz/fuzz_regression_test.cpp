@@ -31,21 +31,11 @@ namespace tarvik::testing {
 namespace {
 
 TEST(FuzzRegression, ReportSequencesReassembleIntact) {
-  const std::vector<Input> inputs = FuzzInputs("reassembly");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& [name, bytes] : inputs) {
-    SCOPED_TRACE(name);
-    fuzzing::CheckReportSequence(bytes.data(), bytes.size());
-  }
+  ReplayFuzzInputs("reassembly", fuzzing::CheckReportSequence);
 }
 
 TEST(FuzzRegression, FirmwareFilesLoadOrRefuseCleanly) {
-  const std::vector<Input> inputs = FuzzInputs("firm_file");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& [name, bytes] : inputs) {
-    SCOPED_TRACE(name);
-    fuzzing::CheckFirmFile(bytes.data(), bytes.size());
-  }
+  ReplayFuzzInputs("firm_file", fuzzing::CheckFirmFile);
 }
 
 // Every operation input runs on one session, as in the fuzzer; the stand-in

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "json_reading.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -12,10 +13,6 @@ namespace {
 // The document's depth is 2; a deeper one is refused before it is built.
 constexpr int kMaxDepth = 8;
 constexpr std::size_t kMaxQuoted = 40;
-
-struct Refused {
-  std::string reason;
-};
 
 // A text from the file, short and safe to print.
 std::string Quoted(std::string_view text) {
@@ -59,11 +56,8 @@ nlohmann::json ParseStrict(std::string_view text) {
 
 void CheckOnlyFields(const nlohmann::json& object, const std::string& parent,
                      std::initializer_list<const char*> known) {
-  for (const auto& [key, value] : object.items()) {
-    bool found = false;
-    for (const char* name : known) found = found || key == name;
-    if (!found) throw Refused{"unknown field '" + FieldPath(parent, key) + "'"};
-  }
+  if (const std::optional<std::string> key = FirstUnknownField(object, known))
+    throw Refused{"unknown field '" + FieldPath(parent, *key) + "'"};
 }
 
 void CheckSchemaVersion(const nlohmann::json& root) {
@@ -151,27 +145,19 @@ std::string DocumentText(const ConfigDocument& document) {
 
 bool ParseDocument(std::string_view text, ConfigDocument* document, std::string* error) {
   ConfigDocument read;
-  try {
-    const nlohmann::json root = ParseStrict(text);
-    if (!root.is_object()) throw Refused{"the document is not a JSON object"};
-    // The version first: a newer document may have fields this one does not know.
-    CheckSchemaVersion(root);
-    CheckOnlyFields(root, "", {"schemaVersion", "device", "settings"});
-    ReadDevice(root, &read);
-    ReadSettings(root, &read);
-  } catch (const Refused& refused) {
-    *error = refused.reason;
-    return false;
-  } catch (const nlohmann::json::parse_error& parseError) {
-    *error = "not valid JSON at byte " + std::to_string(parseError.byte);
-    return false;
-  } catch (const nlohmann::json::out_of_range&) {
-    // Its message quotes the whole number, which may be megabytes long.
-    *error = "a number in the document is too large to read";
-    return false;
-  }
-  *document = std::move(read);
-  return true;
+  const bool ok = ReadOrRefuse(
+      [&] {
+        const nlohmann::json root = ParseStrict(text);
+        if (!root.is_object()) throw Refused{"the document is not a JSON object"};
+        // The version first: a newer document may have fields this one does not know.
+        CheckSchemaVersion(root);
+        CheckOnlyFields(root, "", {"schemaVersion", "device", "settings"});
+        ReadDevice(root, &read);
+        ReadSettings(root, &read);
+      },
+      "document", error);
+  if (ok) *document = std::move(read);
+  return ok;
 }
 
 }  // namespace tarvik::ctl

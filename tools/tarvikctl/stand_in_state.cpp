@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "json_reading.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -9,17 +10,10 @@ namespace {
 
 constexpr int kMaxDepth = 8;  // the file's depth is 4
 
-struct Refused {
-  std::string reason;
-};
-
 void CheckOnlyFields(const nlohmann::json& object, const std::string& where,
                      std::initializer_list<const char*> known) {
-  for (const auto& [key, value] : object.items()) {
-    bool found = false;
-    for (const char* name : known) found = found || key == name;
-    if (!found) throw Refused{where + ": unknown field '" + Printable(key.substr(0, 40)) + "'"};
-  }
+  if (const std::optional<std::string> key = FirstUnknownField(object, known))
+    throw Refused{where + ": unknown field '" + Printable(key->substr(0, 40)) + "'"};
 }
 
 const nlohmann::json& Field(const nlohmann::json& object, const std::string& where,
@@ -120,37 +114,29 @@ std::string StateText(const StandInState& state) {
 
 bool ParseState(std::string_view text, StandInState* state, std::string* error) {
   StandInState read;
-  try {
-    const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-      if (depth > kMaxDepth) throw Refused{"the file is nested too deeply"};
-      return true;
-    };
-    const nlohmann::json root = nlohmann::json::parse(text.begin(), text.end(), limitDepth);
-    if (!root.is_object()) throw Refused{"the file is not a JSON object"};
-    const auto version = root.find("schemaVersion");
-    if (version == root.end() || !version->is_number_unsigned() ||
-        version->get<uint64_t>() != kStateSchemaVersion)
-      throw Refused{"schemaVersion must be " + std::to_string(kStateSchemaVersion)};
-    CheckOnlyFields(root, "the file", {"schemaVersion", "standIns"});
-    const nlohmann::json& standIns = Field(root, "the file", "standIns");
-    if (!standIns.is_array()) throw Refused{"standIns must be a list"};
-    if (standIns.size() > static_cast<std::size_t>(kMaxStandIns))
-      throw Refused{"standIns holds more than " + std::to_string(kMaxStandIns) + " stand-ins"};
-    for (std::size_t i = 0; i < standIns.size(); ++i)
-      read.push_back(ReadStandIn(standIns[i], "standIns[" + std::to_string(i) + "]"));
-  } catch (const Refused& refused) {
-    *error = refused.reason;
-    return false;
-  } catch (const nlohmann::json::parse_error& parseError) {
-    *error = "not valid JSON at byte " + std::to_string(parseError.byte);
-    return false;
-  } catch (const nlohmann::json::out_of_range&) {
-    // Its message quotes the whole number, which may be megabytes long.
-    *error = "a number in the file is too large to read";
-    return false;
-  }
-  *state = std::move(read);
-  return true;
+  const bool ok = ReadOrRefuse(
+      [&] {
+        const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+          if (depth > kMaxDepth) throw Refused{"the file is nested too deeply"};
+          return true;
+        };
+        const nlohmann::json root = nlohmann::json::parse(text.begin(), text.end(), limitDepth);
+        if (!root.is_object()) throw Refused{"the file is not a JSON object"};
+        const auto version = root.find("schemaVersion");
+        if (version == root.end() || !version->is_number_unsigned() ||
+            version->get<uint64_t>() != kStateSchemaVersion)
+          throw Refused{"schemaVersion must be " + std::to_string(kStateSchemaVersion)};
+        CheckOnlyFields(root, "the file", {"schemaVersion", "standIns"});
+        const nlohmann::json& standIns = Field(root, "the file", "standIns");
+        if (!standIns.is_array()) throw Refused{"standIns must be a list"};
+        if (standIns.size() > static_cast<std::size_t>(kMaxStandIns))
+          throw Refused{"standIns holds more than " + std::to_string(kMaxStandIns) + " stand-ins"};
+        for (std::size_t i = 0; i < standIns.size(); ++i)
+          read.push_back(ReadStandIn(standIns[i], "standIns[" + std::to_string(i) + "]"));
+      },
+      "file", error);
+  if (ok) *state = std::move(read);
+  return ok;
 }
 
 }  // namespace tarvik::ctl
