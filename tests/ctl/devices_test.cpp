@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <mutex>
 
 #include "commands/command_id.h"
 #include "ctl/ctl_fixture.h"
@@ -126,8 +127,10 @@ TEST_F(CtlBench, AllHandsEachDeviceEveryGlobalOptionGivenBeforeOrAfterTheCommand
       {{"--simulate", "2"}, [](const ctl::Options& o) { return o.simulate == 2; }},
       {{"-y"}, [](const ctl::Options& o) { return o.yes; }},
       {{"--force"}, [](const ctl::Options& o) { return o.force; }},
+      {{"--jobs", "2"}, [](const ctl::Options& o) { return o.jobs == 2; }},
   };
   ctl::Options given;
+  std::mutex seenMutex;  // the devices run at once
   std::vector<ctl::Options> seen;
   const ctl::CommandSetUp probe[] = {[&](CLI::App& app, ctl::Invocation& run) {
     app.add_subcommand("probe")->callback([&] {
@@ -135,6 +138,7 @@ TEST_F(CtlBench, AllHandsEachDeviceEveryGlobalOptionGivenBeforeOrAfterTheCommand
       given = run.context();
       run.RunOnDevices([&](ctl::Context& one, const ctl::AttachedDevice& device) {
         EXPECT_EQ(one.device, ctl::StableSelector(device));
+        std::lock_guard<std::mutex> guard(seenMutex);
         seen.push_back(one);
         return ctl::kExitOk;
       });
@@ -151,7 +155,12 @@ TEST_F(CtlBench, AllHandsEachDeviceEveryGlobalOptionGivenBeforeOrAfterTheCommand
       EXPECT_TRUE(c.given(given)) << c.words[0];
       ASSERT_GE(seen.size(), 3u) << c.words[0];
       for (ctl::Options& one : seen) {
+        // What differs by design: the device, and the run holding the lock
+        // and drawing no progress bar for it.
+        EXPECT_TRUE(one.lockHeld && !one.terminal);
         one.device.clear();
+        one.lockHeld = given.lockHeld;
+        one.terminal = given.terminal;
         EXPECT_EQ(one, given) << c.words[0] << (after ? " after" : " before");
       }
     }

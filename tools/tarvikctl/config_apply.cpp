@@ -139,8 +139,7 @@ int ApplySettings(Context& context, const std::string& file, const ConfigDocumen
   }
   for (const Change& change : changes)
     if (change.named.setting->order == WriteOrder::kRestarts && !ConfirmRestart(context))
-      return Fail(context, kExitFailed,
-                  "not changed: the restart it needs was declined (answer y, or give --yes)");
+      return Declined(context, "not changed: the restart it needs was declined");
 
   std::vector<Change> done;
   if (const int code = WriteChanges(context, connection, document, before.settings, &done)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <mutex>
 #include <string>
 
 #include "exit_codes.h"
@@ -27,6 +28,8 @@ struct Options {
   std::string simulateState;   // the file the stand-ins' settings live in between runs
   std::string device;          // the selector of the Tarvik to use; empty: the first
   bool all = false;            // run on every attached Tarvik
+  int jobs = 0;                // with --all, devices worked on at once; 0: every one
+  bool lockHeld = false;       // the run holds the lock already (--all takes it once)
   bool changesDevice = false;  // the command may change the device
   bool yes = false;
   bool force = false;  // go on when the lock cannot be taken
@@ -42,6 +45,9 @@ struct Context : Options {
   std::ostream& err;
   std::istream& in;     // answers to confirmation questions
   std::string failure;  // the message of the last Fail
+  // Under --all, shared by the devices' contexts: one question at a time.
+  std::mutex* questions = nullptr;
+  bool stopped = false;  // the command stopped because the run was asked to
 };
 
 // How a command ended: its exit code and, when it failed, the message of
@@ -59,6 +65,12 @@ inline CommandResult ResultOf(const Context& context, int code) {
 // `message` as the context's failure and returns `code`.
 int Fail(Context& context, int code, const std::string& message);
 // Asks `question` on the error stream unless --yes was given; true for yes.
+// Once the run was asked to stop, asks nothing: false, and the context is
+// marked stopped.
 bool Confirm(Context& context, const std::string& question);
+// Ends a command whose question was answered no: `notDone` ("not
+// programmed: declined") and how to say yes; or, when the run was asked to
+// stop, the exit code that says so.
+int Declined(Context& context, const std::string& notDone);
 
 }  // namespace tarvik::ctl

@@ -12,6 +12,7 @@
 #include "set_command.h"
 #include "show_command.h"
 #include "stand_ins.h"
+#include "stop_request.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -24,12 +25,27 @@ int Fail(Context& context, int code, const std::string& message) {
 
 bool Confirm(Context& context, const std::string& question) {
   if (context.yes) return true;
+  std::unique_lock<std::mutex> oneAtATime;
+  if (context.questions != nullptr) oneAtATime = std::unique_lock<std::mutex>(*context.questions);
+  if (StopSignal() != 0) {
+    context.stopped = true;
+    return false;
+  }
   context.err << question << " [y/N] " << std::flush;
   std::string answer;
   return std::getline(context.in, answer) && (SameWord(answer, "y") || SameWord(answer, "yes"));
 }
 
+int Declined(Context& context, const std::string& notDone) {
+  if (context.stopped)
+    return Fail(context, ExitCodeForSignal(StopSignal()),
+                "stopped on request before anything was changed");
+  return Fail(context, kExitFailed, notDone + " (answer y, or give --yes)");
+}
+
 namespace {
+
+constexpr int kMaxJobs = 1024;
 
 void AddGlobalOptions(CLI::App& app, Context& context) {
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
@@ -59,6 +75,16 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
               ""));
   CLI::Option* all = app.add_flag("--all", context.all, "run the command on every attached Tarvik");
   device->excludes(all);
+  app.add_option_function<std::string>(
+         "--jobs",
+         [&context](const std::string& count) {
+           const std::optional<long long> n = ParseInteger(count, 1, kMaxJobs);
+           if (!n) throw CLI::ValidationError("--jobs", "give 1 to " + std::to_string(kMaxJobs));
+           context.jobs = static_cast<int>(*n);
+         },
+         "with --all, work on at most N Tarviks at once (default: every one)")
+      ->type_name("N")
+      ->needs(all);
   app.add_flag("-y,--yes", context.yes, "do not ask before a restart or a firmware transfer");
   app.add_flag(
       "--force", context.force,

@@ -89,13 +89,19 @@ DeviceConnection::~DeviceConnection() {
   if (session_) session_->Close();
 }
 
-int DeviceConnection::Open() {
-  const SingleInstanceLock::Result locked = lock_.Acquire(context_.lockDirectory);
+int TakeLock(Context& context, SingleInstanceLock& lock) {
+  const SingleInstanceLock::Result locked = lock.Acquire(context.lockDirectory);
   if (locked == SingleInstanceLock::Result::kAlreadyHeld)
-    return Fail(context_, kExitBusy,
+    return Fail(context, kExitBusy,
                 "the Tarvik is in use by the Tarvik Configurator or another tarvikctl; close it "
                 "and try again");
-  if (!MayTalkToDevice(context_, locked)) return Fail(context_, kExitBusy, kLockUnavailable);
+  if (!MayTalkToDevice(context, locked)) return Fail(context, kExitBusy, kLockUnavailable);
+  return kExitOk;
+}
+
+int DeviceConnection::Open() {
+  if (!context_.lockHeld)
+    if (const int code = TakeLock(context_, lock_)) return code;
   backend_ = &BusOf(context_);
   if (const int code = Choose(*backend_)) return code;
   if (context_.trace) {

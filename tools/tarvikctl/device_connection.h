@@ -31,8 +31,13 @@ extern const char* const kLockUnavailable;
 // holds the lock, or when no lock could be taken and --force was given.
 bool MayTalkToDevice(const Context& context, SingleInstanceLock::Result locked);
 
+// Takes the lock for a run that talks to a Tarvik; 0, or an exit code
+// already explained.
+int TakeLock(Context& context, SingleInstanceLock& lock);
+
 class DeviceConnection {
  public:
+  // Takes the lock unless the run holds it already.
   explicit DeviceConnection(Context& context);
   ~DeviceConnection();
 

@@ -2,6 +2,8 @@
 // apart (the numbers follow the BSD sysexits convention).
 #pragma once
 
+#include <csignal>
+
 namespace tarvik::ctl {
 
 inline constexpr int kExitOk = 0;
@@ -17,8 +19,12 @@ inline constexpr int kExitCannotWrite = 73;  // a file to write cannot be made o
 inline constexpr int kExitOutput = 74;       // standard output could not be written
 inline constexpr int kExitBusy = 75;         // another program is using the Tarvik
 inline constexpr int kExitPermission = 77;   // a Tarvik is attached but may not be opened
-// A transfer stopped by SIGINT or SIGTERM: 128 plus the signal's number, as a shell reports it.
+// A run stopped by SIGINT or SIGTERM: 128 plus the signal's number, as a shell reports it.
 inline constexpr int kExitInterrupted = 130;
 inline constexpr int kExitTerminated = 143;
+
+inline int ExitCodeForSignal(int signal) {
+  return signal == SIGINT ? kExitInterrupted : kExitTerminated;
+}
 
 }  // namespace tarvik::ctl

@@ -1,9 +1,10 @@
 #include "firmware_command.h"
 
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 
 #include "commands/operation_fields.h"
@@ -13,7 +14,7 @@
 #include "json_text.h"
 #include "link/firm_file.h"
 #include "link/link_errors.h"
-#include "transfer_interruption.h"
+#include "stop_request.h"
 #include "value_text.h"
 
 namespace tarvik::ctl {
@@ -22,17 +23,57 @@ namespace {
 constexpr std::size_t kMaxFileSize = 64u << 20;  // larger than any image the device takes
 constexpr int kMaxTargets = 8;
 
-// The progress callback is a plain function: it reaches the output through
-// this pointer, set for the one transfer that runs at a time.
-Context* g_progressContext = nullptr;
-int g_lastPercent = -1;
+constexpr int kFleetProgressStep = 10;  // percent between the lines of one of many devices
+
+// The progress callback is a plain function given a number: the number picks
+// the transfer's context from this table, so that transfers on several
+// devices at once each report to their own.
+class ProgressTable {
+ public:
+  int Add(Context* context) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const int number = next_++;
+    entries_[number] = {context, -1};
+    return number;
+  }
+  // The last percent shown for `number`, and forgets it.
+  int Remove(int number) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const int last = entries_[number].lastPercent;
+    entries_.erase(number);
+    return last;
+  }
+  // The context to show `percent` on, or none when it shows nothing new.
+  Context* Advance(int number, int percent) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const auto it = entries_.find(number);
+    if (it == entries_.end() || it->second.context->json) return nullptr;
+    Entry& entry = it->second;
+    // One of many devices shows a line every few percent; its lines go
+    // between those of the others.
+    const int step = entry.context->all ? kFleetProgressStep : 1;
+    if (percent / step == entry.lastPercent / step && entry.lastPercent >= 0) return nullptr;
+    entry.lastPercent = percent;
+    return entry.context;
+  }
+
+ private:
+  struct Entry {
+    Context* context;
+    int lastPercent;
+  };
+  std::mutex mutex_;
+  std::map<int, Entry> entries_;
+  int next_ = 0;
+};
+
+ProgressTable g_progress;
 
 // Progress goes to the error stream, so that a reader of the results on
 // standard output (or its absence) does not hold up the transfer.
-void ShowProgress(int percent, int) {
-  Context* context = g_progressContext;
-  if (context == nullptr || percent == g_lastPercent || context->json) return;
-  g_lastPercent = percent;
+void ShowProgress(int percent, int number) {
+  Context* context = g_progress.Advance(number, percent);
+  if (context == nullptr) return;
   if (context->terminal) {
     const int filled = percent / 5;
     context->err << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
@@ -53,37 +94,41 @@ void Describe(Context& context, const nlohmann::json& about) {
 }
 
 // What a stopped transfer leaves behind, and how to finish the job.
-int Interrupted(Context& context, int signal) {
+int Interrupted(Context& context) {
+  context.stopped = true;
   return Fail(
-      context, signal == SIGINT ? kExitInterrupted : kExitTerminated,
+      context, ExitCodeForSignal(StopSignal()),
       "stopped on request after a whole block; the Tarvik may now hold an incomplete firmware. "
       "Keep it plugged in and run the same command again to program it completely.");
 }
 
+template <typename Fields>
 int Transfer(Context& context, CommandId id, CommandParams params, nlohmann::json about) {
   DeviceConnection connection(context);
   if (const int code = connection.Open()) return code;
   CHidDevCommApp& session = connection.Session();
-  g_progressContext = &context;
-  g_lastPercent = -1;
+  const int number = g_progress.Add(&context);
+  SetField(params, Fields::progress, &ShowProgress);
+  SetField(params, Fields::user, static_cast<uint32_t>(number));
   int result;
-  int signal;
   {
     std::lock_guard<std::recursive_mutex> guard(session.lock);
-    TransferInterruption interruption(*session.link);
+    TransferStop stop(*session.link);
     session.params = params;
     result = session.Execute(ToInt(id));
-    signal = interruption.Signal();
   }
-  g_progressContext = nullptr;
-  if (context.terminal && g_lastPercent >= 0 && g_lastPercent < 100) context.err << '\n';
+  const int lastPercent = g_progress.Remove(number);
+  if (context.terminal && lastPercent >= 0 && lastPercent < 100) context.err << '\n';
   about["result"] = LinkErrorName(result);
   if (context.json)
     context.out << JsonText(about);
   else
     context.out << "result: " << LinkErrorName(result) << '\n';
-  if (signal != 0) return Interrupted(context, signal);
-  return result == LINK_OK ? kExitOk : kExitFailed;
+  // A transfer that ended before the request reached it stands as it ended.
+  if (result == LINK_ERR_STOPPED && StopSignal() != 0) return Interrupted(context);
+  if (result != LINK_OK)
+    return Fail(context, kExitFailed, std::string("the transfer failed: ") + LinkErrorName(result));
+  return kExitOk;
 }
 
 }  // namespace
@@ -141,7 +186,7 @@ int CheckSectionImage(Context& context, const std::string& path, CheckedFirmware
 int UpdateFirmwarePackage(Context& context, const CheckedFirmware& firmware) {
   Describe(context, firmware.about);
   if (!Confirm(context, "Program this package into the Tarvik?"))
-    return Fail(context, kExitFailed, "not programmed: declined (answer y, or give --yes)");
+    return Declined(context, "not programmed: declined");
 
   using F = fields::UpdateFirmware;
   CommandParams params;
@@ -149,21 +194,19 @@ int UpdateFirmwarePackage(Context& context, const CheckedFirmware& firmware) {
   SetField(params, F::imageSize, static_cast<uint32_t>(firmware.bytes.size()));
   std::copy(firmware.targets.begin(), firmware.targets.end(), params.data + F::targets.offset);
   SetField(params, F::targetCount, static_cast<uint32_t>(firmware.targets.size()));
-  SetField(params, F::progress, &ShowProgress);
-  return Transfer(context, CommandId::UpdateFirmware, params, firmware.about);
+  return Transfer<F>(context, CommandId::UpdateFirmware, params, firmware.about);
 }
 
 int UpdateFirmwareSectionImage(Context& context, const CheckedFirmware& firmware) {
   Describe(context, firmware.about);
   if (!Confirm(context, "Write this section image into the Tarvik?"))
-    return Fail(context, kExitFailed, "not written: declined (answer y, or give --yes)");
+    return Declined(context, "not written: declined");
 
   using F = fields::UpdateFirmwareSection;
   CommandParams params;
   SetField(params, F::image, static_cast<const uint8_t*>(firmware.bytes.data()));
   SetField(params, F::imageSize, static_cast<uint32_t>(firmware.bytes.size()));
-  SetField(params, F::progress, &ShowProgress);
-  return Transfer(context, CommandId::UpdateFirmwareSection, params, firmware.about);
+  return Transfer<F>(context, CommandId::UpdateFirmwareSection, params, firmware.about);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "invocation.h"
 
 #include "stand_ins.h"
+#include "stop_request.h"
 
 namespace tarvik::ctl {
 
@@ -14,6 +15,9 @@ void Invocation::RunOnce(const std::function<int(Context& context)>& command) {
 }
 
 void Invocation::RunOnDevices(const DeviceCommand& command) {
+  // A signal now stops the run and lets it say what it did, the stand-ins'
+  // state kept included.
+  StopScope stopScope;
   StandIns standIns;
   if (const int code = standIns.Start(context_)) {
     code_ = code;

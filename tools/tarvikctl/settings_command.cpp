@@ -85,8 +85,7 @@ int SetRestarting(Context& context, DeviceConnection& connection, const NamedSet
     return DeviceFailed(context, "while reading the settings");
   if (named.setting->index(before.settings, named.channel) == index) return kExitOk;
   if (!ConfirmRestart(context))
-    return Fail(context, kExitFailed,
-                "not changed: the restart it needs was declined (answer y, or give --yes)");
+    return Declined(context, "not changed: the restart it needs was declined");
   if (const int code = WriteChange(context, connection, named, index)) return code;
   Snapshot after;
   if (!ReadSnapshot(connection, &after)) return DeviceFailed(context, "reading the settings back");

@@ -75,7 +75,7 @@ def fail(module, rc, document, err, command):
     reasons = []
     if isinstance(document, dict):
         for device in document.get('devices') or []:
-            if isinstance(device, dict) and device.get('result') == 'failed':
+            if isinstance(device, dict) and device.get('result') in ('failed', 'stopped'):
                 reasons.append('%s: %s (exit %s)' % (device.get('device'), device.get('error'),
                                                      device.get('exitCode')))
     if not reasons:
