@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <mutex>
+#include <thread>
 
 #include "link/device_link.h"
 
@@ -28,6 +29,7 @@ std::atomic<DeviceLink*> g_links[kSlots];
 std::atomic<Name> g_names[kSlots];
 std::atomic<int> g_signal{0};
 std::atomic<int> g_scopes{0};
+std::atomic<int> g_cancelling{0};  // handlers going through g_links now
 std::atomic<Handler> g_previousInterrupt{SIG_DFL};
 std::atomic<Handler> g_previousTerminate{SIG_DFL};
 static_assert(std::atomic<DeviceLink*>::is_always_lock_free &&
@@ -57,8 +59,10 @@ void OnSignal(int signal) {
       // Windows puts the default back before calling a handler: a second
       // signal must still find this one.
       std::signal(signal, OnSignal);
+      g_cancelling.fetch_add(1);
       for (std::atomic<DeviceLink*>& slot : g_links)
         if (DeviceLink* link = slot.load()) link->CancelTransfer();
+      g_cancelling.fetch_sub(1);
       return;
     }
   } else if (Previous(signal).load() == SIG_IGN) {
@@ -119,7 +123,11 @@ TransferStop::TransferStop(DeviceLink& link) : slot_(TakeSlot(g_links, &link)) {
 }
 
 TransferStop::~TransferStop() {
-  if (slot_ >= 0) g_links[slot_].store(nullptr);
+  if (slot_ < 0) return;
+  g_links[slot_].store(nullptr);
+  // A handler on another thread may hold the link it read before: the link
+  // must outlive that handler's use of it.
+  while (g_cancelling.load() != 0) std::this_thread::yield();
 }
 
 RemoveOnSignal::RemoveOnSignal(const fs::path& path) : slot_(TakeSlot(g_names, path.c_str())) {
