@@ -39,19 +39,20 @@ class CtlOnStandIn : public ::testing::Test {
       if (std::filesystem::create_directory(candidate)) directory = candidate.generic_string();
     }
     ASSERT_FALSE(directory.empty());
+    ctlOptions.lockDirectory = directory;
+    ctlOptions.systemBackend = &sim::DefaultSimBackend();
   }
   void TearDown() override { std::filesystem::remove_all(directory); }
 
-  // Runs tarvikctl with `args`; `answer` is what a person would type.
-  // `commands`, when given, stand in for tarvikctl's own.
+  // Runs tarvikctl with `args` and `ctlOptions`, writing to `*output`;
+  // `answer` is what a person would type. `commands`, when given, stand in
+  // for tarvikctl's own.
   int Invoke(std::vector<std::string> args, const std::string& answer = "",
              std::span<const ctl::CommandSetUp> commands = {}) {
     out.str({});
     err.str({});
     std::istringstream in(answer);
-    ctl::Context context(out, err, in);
-    context.lockDirectory = directory;
-    context.systemBackend = &sim::DefaultSimBackend();
+    ctl::Context context(*output, err, in, ctlOptions);
     return commands.empty() ? ctl::Run(args, context) : ctl::Run(args, context, commands);
   }
   nlohmann::json Json() const { return nlohmann::json::parse(out.str()); }
@@ -62,11 +63,17 @@ class CtlOnStandIn : public ::testing::Test {
     const std::string file = File(name);
     return std::filesystem::path(std::u8string(file.begin(), file.end()));
   }
+  // `text` as the whole of the file `name` in the test's directory.
+  void Document(const std::string& name, const std::string& text) const {
+    std::ofstream(Path(name), std::ios::binary) << text;
+  }
 
   sim::SimDevice device;
   std::string directory;
+  ctl::Options ctlOptions;  // lock in `directory`, devices from the stand-ins
   std::ostringstream out;
   std::ostringstream err;
+  std::ostream* output = &out;
 };
 
 }  // namespace tarvik::testing

@@ -96,10 +96,8 @@ TEST_F(CtlHardening, AnUnexpectedExceptionIsAnInternalError) {
     bool ReadReportLengths(const std::string&, HidReportLengths*) override { return false; }
     std::unique_ptr<HidHandle> OpenInterface(const std::string&) override { return nullptr; }
   } throwing;
-  std::istringstream in;
-  ctl::Context context(out, err, in);
-  context.systemBackend = &throwing;
-  EXPECT_EQ(ctl::Run({"list"}, context), ctl::kExitInternal);
+  ctlOptions.systemBackend = &throwing;
+  EXPECT_EQ(Invoke({"list"}), ctl::kExitInternal);
   EXPECT_NE(err.str().find("internal error: boom"), std::string::npos);
 }
 

@@ -18,20 +18,22 @@ class StandInState : public testing::CtlOnStandIn {
     std::ifstream in(Path(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
+  // tarvikctl on `count` stand-ins whose settings live in state.json.
+  int Simulated(const char* count, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--simulate", count, "--simulate-state", File("state.json")});
+    return Invoke(std::move(args));
+  }
+  int SetGainL(const char* count, const std::string& selector, const std::string& value) {
+    return Simulated(count, {"--device", selector, "set", "gain-l", value});
+  }
   std::string GainL(const std::string& selector) {
-    EXPECT_EQ(Invoke({"--simulate", "2", "--simulate-state", File("state.json"), "--device",
-                      selector, "--json", "show"}),
-                 ctl::kExitOk)
-        << err.str();
+    EXPECT_EQ(Simulated("2", {"--device", selector, "--json", "show"}), ctl::kExitOk) << err.str();
     return Json()["inputs"]["L"]["gain"];
   }
 };
 
 TEST_F(StandInState, SettingsLastFromOneRunToTheNextAndTheFileKeepsItsMode) {
-  ASSERT_EQ(Invoke({"--simulate", "2", "--simulate-state", File("state.json"), "--device", "1-2",
-                    "set", "gain-l", "+3dB"}),
-            ctl::kExitOk)
-      << err.str();
+  ASSERT_EQ(SetGainL("2", "1-2", "+3dB"), ctl::kExitOk) << err.str();
   EXPECT_EQ(GainL("1-2"), "+3dB");
   EXPECT_EQ(GainL("1-1"), "0dB");
 
@@ -43,10 +45,7 @@ TEST_F(StandInState, SettingsLastFromOneRunToTheNextAndTheFileKeepsItsMode) {
   std::filesystem::permissions(Path("state.json"), ownerOnly);
   // Windows keeps no such mode, only a read-only flag.
   const bool keepsModes = modeOf() == ownerOnly;
-  ASSERT_EQ(Invoke({"--simulate", "1", "--simulate-state", File("state.json"), "--device", "1-1",
-                    "set", "gain-l", "+6dB"}),
-            ctl::kExitOk)
-      << err.str();
+  ASSERT_EQ(SetGainL("1", "1-1", "+6dB"), ctl::kExitOk) << err.str();
   EXPECT_EQ(GainL("1-1"), "+6dB");
   EXPECT_EQ(GainL("1-2"), "+3dB");
   if (keepsModes) {
@@ -73,7 +72,8 @@ TEST_F(StandInState, AFileThatIsNoStateIsRefusedAndLeftAsItWas) {
       {head + "{" + gain + R"(, "value": "00"}]}]})", "command 0x0103 with 1 bytes"},
       {head + "{" + gain + R"(, "value": "0x03"}]}]})", "value must be a text of hex digits"},
       {head + "{" + gain + R"(, "value": "000"}]}]})", "value must be a text of hex digits"},
-      {head + R"({"set": 2, "command": "0x0103", "target": "0x71", "index": 0, "value": "0003"}]}]})",
+      {head +
+           R"({"set": 2, "command": "0x0103", "target": "0x71", "index": 0, "value": "0003"}]}]})",
        "standIns[0].settings[0].set must be a number from 0 to 1"},
       {head + R"({"set": 0, "command": "0x0103", "target": 256, "index": 0, "value": "0003"}]}]})",
        "target must be a number from 0 to 255"},
@@ -84,11 +84,8 @@ TEST_F(StandInState, AFileThatIsNoStateIsRefusedAndLeftAsItWas) {
   };
   const std::string gainL = GainL("1-1");  // and no state file yet: defaults
   for (const Case& c : cases) {
-    std::ofstream(Path("state.json"), std::ios::binary) << c.text;
-    EXPECT_EQ(Invoke({"--simulate", "1", "--simulate-state", File("state.json"), "--device", "1-1",
-                      "set", "gain-l", "+3dB"}),
-              ctl::kExitDataErr)
-        << c.says;
+    Document("state.json", c.text);
+    EXPECT_EQ(SetGainL("1", "1-1", "+3dB"), ctl::kExitDataErr) << c.says;
     EXPECT_NE(err.str().find("state.json: "), std::string::npos) << err.str();
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
     EXPECT_EQ(Read("state.json"), c.text);
@@ -97,8 +94,7 @@ TEST_F(StandInState, AFileThatIsNoStateIsRefusedAndLeftAsItWas) {
 
   std::ofstream(Path("state.json")).put('{');
   std::filesystem::resize_file(Path("state.json"), 5u << 20);
-  EXPECT_EQ(Invoke({"--simulate", "1", "--simulate-state", File("state.json"), "list"}),
-            ctl::kExitNoInput);
+  EXPECT_EQ(Simulated("1", {"list"}), ctl::kExitNoInput);
   EXPECT_NE(err.str().find("larger than"), std::string::npos) << err.str();
   EXPECT_EQ(std::filesystem::file_size(Path("state.json")), 5u << 20);
 }
