@@ -5,6 +5,11 @@
 
 namespace tarvik::sim {
 
+BusClock::time_point HostFrameEpoch() {
+  static const BusClock::time_point epoch = BusClock::now();
+  return epoch;
+}
+
 // Stops sleeping the usual lateness of a sleep before the frame end, less the
 // quarter frame that the grid absorbs (what follows the wait is still ready
 // within its frame), and half a frame before it at most, so that waits still

@@ -1,6 +1,9 @@
 // The stand-in's bus model: reports travel in frames of one interval on a
 // fixed grid, one report per frame in each direction, and waits for a frame
-// end that keep to the grid however late a sleep wakes.
+// end that keep to the grid however late a sleep wakes. Every stand-in sits
+// behind one host controller, so all of them share one grid; each keeps its
+// own slots, as a full-speed device does behind a hub with a transaction
+// translator per port.
 #pragma once
 
 #include <algorithm>
@@ -10,7 +13,11 @@ namespace tarvik::sim {
 
 using BusClock = std::chrono::steady_clock;
 
-// Frames of one interval on a grid fixed when the grid is made.
+// The host controller's clock: the start of its first frame, taken once for
+// the process.
+BusClock::time_point HostFrameEpoch();
+
+// Frames of one interval on the host controller's grid.
 class FrameGrid {
  public:
   // The end of the frame `t` falls in: a report ready within a frame goes
@@ -21,7 +28,7 @@ class FrameGrid {
   }
 
  private:
-  const BusClock::time_point epoch_ = BusClock::now();
+  const BusClock::time_point epoch_ = HostFrameEpoch();
 };
 
 // One direction of the bus: each report holds it for one frame, so reports
