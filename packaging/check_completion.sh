@@ -12,8 +12,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 ctl_dir=${1:-}
 docs=${2:-}
-[ -x "$ctl_dir/tarvikctl" ] && [ -d "$docs" ] \
-    || fail "usage: $0 <folder of tarvikctl> <folder of the generated scripts>"
+if [ ! -x "$ctl_dir/tarvikctl" ] || [ ! -d "$docs" ]; then
+    fail "usage: $0 <folder of tarvikctl> <folder of the generated scripts>"
+fi
 export PATH="$ctl_dir:$PATH"
 bash_completion=/usr/share/bash-completion/bash_completion
 [ -f "$bash_completion" ] || fail "$bash_completion not found (Debian package bash-completion)"
@@ -64,6 +65,7 @@ complete_zsh() {
 }
 
 complete_fish() {
+    # shellcheck disable=SC2016 # fish expands them
     fish --no-config -c 'source $argv[1]; complete -C $argv[2] | string replace -r "\t.*" ""' \
         "$docs/tarvikctl.fish" "$1"
 }
@@ -79,7 +81,7 @@ for shell in bash zsh fish; do
         got=$("complete_$shell" "$line" 2>&1) || true
         for word in $offered; do
             grep -qxF -- "$word" <<<"$got" || {
-                echo "$shell, '$line': $word not offered; offered: $(echo $got)" >&2
+                echo "$shell, '$line': $word not offered; offered: $(tr '\n' ' ' <<<"$got")" >&2
                 failures=$((failures + 1))
             }
         done

@@ -12,7 +12,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 ctl=${1:-}
 docs=${2:-}
-[ -x "$ctl" ] && [ -d "$docs" ] || fail "usage: $0 <tarvikctl> <folder of the generated pages>"
+if [ ! -x "$ctl" ] || [ ! -d "$docs" ]; then
+    fail "usage: $0 <tarvikctl> <folder of the generated pages>"
+fi
 command -v groff >/dev/null || fail "groff not found (Debian package groff-base)"
 
 for page in tarvikctl.1 tarvik-configurator.1; do
@@ -66,9 +68,9 @@ while [ "${#pending[@]}" -gt 0 ]; do
 done
 note "every option of ${#listed[@]} in the help is in the page"
 
-for option in $(grep -oE -- '(^|[^-[:alnum:]])--[a-z][-a-z]*' <<<"$text" | sed 's/^[^-]*//' | sort -u); do
+while read -r option; do
     printf '%s\n' "${listed[@]}" | grep -qxF -- "$option" \
         || fail "tarvikctl.1 names $option, which no tarvikctl --help lists"
-done
+done < <(grep -oE -- '(^|[^-[:alnum:]])--[a-z][-a-z]*' <<<"$text" | sed 's/^[^-]*//' | sort -u)
 
 echo "PASS: the manual pages render without warnings and tarvikctl.1 follows its help"
