@@ -53,6 +53,11 @@ expected_files=(
     "$rule_path"
     ./usr/share/applications/tarvik-configurator.desktop
     ./usr/share/metainfo/org.example.TarvikConfigurator.metainfo.xml
+    ./usr/share/man/man1/tarvikctl.1.gz
+    ./usr/share/man/man1/tarvik-configurator.1.gz
+    ./usr/share/bash-completion/completions/tarvikctl
+    ./usr/share/zsh/vendor-completions/_tarvikctl
+    ./usr/share/fish/vendor_completions.d/tarvikctl.fish
 )
 for size in 16 24 32 48 256; do
     expected_files+=("./usr/share/icons/hicolor/${size}x${size}/apps/tarvik-configurator.png")

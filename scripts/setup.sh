@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev
   dpkg-dev appstream desktop-file-utils lintian
+  groff-base man-db bash-completion zsh fish
   libfuse3-dev fuse3 ansible-core
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils nsis
 )

@@ -93,18 +93,9 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
 
 int RunCommand(const std::vector<std::string>& args, Context& context,
                std::span<const CommandSetUp> commands) {
-  CLI::App app{
-      "Reads and changes the settings of an attached Tarvik, runs any of its operations, and "
-      "updates its firmware.",
-      "tarvikctl"};
-  app.require_subcommand(1, 1);
-  // "/rooms/a.json" is a path, not an option, on Windows too.
-  app.allow_windows_style_options(false);
-  // The global options may come before or after the subcommand.
-  app.fallthrough();
-  AddGlobalOptions(app, context);
+  CLI::App app;
   Invocation run(context);
-  for (const CommandSetUp& setUp : commands) setUp(app, run);
+  BuildApp(app, context, run, commands);
 
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -125,6 +116,28 @@ int RunCommand(const std::vector<std::string>& args, Context& context,
 
 }  // namespace
 
+void BuildApp(CLI::App& app, Context& context, Invocation& run,
+              std::span<const CommandSetUp> commands) {
+  app.name("tarvikctl");
+  app.description(
+      "Reads and changes the settings of an attached Tarvik, runs any of its operations, and "
+      "updates its firmware.");
+  app.require_subcommand(1, 1);
+  // "/rooms/a.json" is a path, not an option, on Windows too.
+  app.allow_windows_style_options(false);
+  // The global options may come before or after the subcommand.
+  app.fallthrough();
+  AddGlobalOptions(app, context);
+  for (const CommandSetUp& setUp : commands) setUp(app, run);
+}
+
+std::span<const CommandSetUp> AllCommands() {
+  static const CommandSetUp commands[] = {SetUpListCommand,    SetUpShowCommand, SetUpSetCommand,
+                                          SetUpOpCommand,      SetUpSaveCommand, SetUpApplyCommand,
+                                          SetUpFirmwareCommand};
+  return commands;
+}
+
 int Run(const std::vector<std::string>& args, Context& context,
         std::span<const CommandSetUp> commands) {
   int code;
@@ -143,10 +156,7 @@ int Run(const std::vector<std::string>& args, Context& context,
 }
 
 int Run(const std::vector<std::string>& args, Context& context) {
-  const CommandSetUp commands[] = {SetUpListCommand,    SetUpShowCommand, SetUpSetCommand,
-                                   SetUpOpCommand,      SetUpSaveCommand, SetUpApplyCommand,
-                                   SetUpFirmwareCommand};
-  return Run(args, context, commands);
+  return Run(args, context, AllCommands());
 }
 
 }  // namespace tarvik::ctl

@@ -10,6 +10,13 @@
 
 namespace tarvik::ctl {
 
+// Sets `app` up as tarvikctl parses its arguments: its name and description,
+// the global options and the subcommands `commands`, which run through `run`.
+void BuildApp(CLI::App& app, Context& context, Invocation& run,
+              std::span<const CommandSetUp> commands);
+// Every tarvikctl subcommand, in the order its help lists them.
+std::span<const CommandSetUp> AllCommands();
+
 // `args` without the program name, with the global options and the
 // subcommands `commands` set up. Returns the exit code.
 int Run(const std::vector<std::string>& args, Context& context,
