@@ -174,4 +174,8 @@ else
     note "SKIP appstreamcli validate: not installed (Debian package appstream)"
 fi
 
+command -v lintian >/dev/null || fail "lintian not found (Debian package lintian)"
+note "lintian --fail-on error,warning"
+lintian --fail-on error,warning --display-info "$deb" || fail "lintian finds errors or warnings in the package"
+
 echo "PASS: $(basename "$deb")"
