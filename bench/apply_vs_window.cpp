@@ -23,7 +23,8 @@
 #include "app/configurator_app.h"
 #include "app/configurator_dlg.h"
 #include "app/message_boxes.h"
-#include "ctl_main.h"
+#include "bench_inputs.h"
+#include "ctl_in_process.h"
 #include "link/report_framing.h"
 #include "pages/tab_view_aud_in.h"
 #include "pages/tab_view_aud_out.h"
@@ -41,24 +42,7 @@ constexpr int kRuns = 5;
 constexpr int kAllRuns = 3;
 constexpr int kDevices = 16;
 
-// The target values; a fresh stand-in differs in every one of them.
-struct Target {
-  const char* name;
-  const char* value;
-};
-constexpr Target kTargets[] = {
-    {"mode-l", "pa-microphone"},
-    {"mode-r", "pa-microphone"},
-    {"signal-level-l", "microphone"},
-    {"signal-level-r", "microphone"},
-    {"gain-l", "+9dB"},
-    {"gain-r", "-9dB"},
-    {"eq-l", "thru"},
-    {"eq-r", "low-boost"},
-    {"pa-output", "off"},
-    {"output-volume", "-6dB"},
-};
-// The same values as list indices, for the window.
+// The target values (bench::kEverySettingChanged) as list indices, for the window.
 constexpr int kLevel = 1, kGainL = 7, kGainR = 1, kEqL = 0, kEqR = 1, kPaOff = 1, kVolume = 2;
 
 class AnswerOk : public MessageBoxes {
@@ -79,19 +63,7 @@ sim::SimOptions At(int port) {
 }
 
 int Ctl(const std::vector<std::string>& args, std::string* output = nullptr) {
-  std::ostringstream out, err;
-  std::istringstream in;
-  ctl::Context context(out, err, in);
-  context.lockDirectory = directory;
-  context.systemBackend = &sim::DefaultSimBackend();
-  const int code = ctl::Run(args, context);
-  if (code != 0) {
-    std::fprintf(stderr, "tarvikctl");
-    for (const std::string& a : args) std::fprintf(stderr, " %s", a.c_str());
-    std::fprintf(stderr, ": exit %d\n%s%s", code, out.str().c_str(), err.str().c_str());
-  }
-  if (output) *output = out.str();
-  return code;
+  return bench::RunCtl(args, directory, output);
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -331,7 +303,7 @@ int Main() {
   // The document: a stand-in set to the target values, saved.
   {
     sim::SimDevice source(At(1));
-    for (const Target& t : kTargets)
+    for (const bench::SettingValue& t : bench::kEverySettingChanged)
       if (Ctl({"set", t.name, t.value}) != 0) return 1;
     source.SetSetting(0, 0x001A, 0, 0, {1});  // USB speed: FULL-SPEED, without a restart
     if (Ctl({"save", full}) != 0) return 1;

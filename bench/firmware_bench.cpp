@@ -13,12 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "bench_inputs.h"
 #include "commands/command_id.h"
 #include "commands/operation_fields.h"
-#include "session/firmware_transfer.h"
-#include "session/hid_dev_comm_app.h"
 #include "link/link_errors.h"
 #include "link/report_framing.h"
+#include "session/firmware_transfer.h"
+#include "session/hid_dev_comm_app.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_device.h"
 
@@ -40,15 +41,6 @@ std::size_t ReportLimit(std::size_t payload) {
     reports += FragmentCount(kHeaderSize + 6 + block) + 1;
   }
   return reports;
-}
-
-std::vector<uint8_t> PackageFile() {
-  std::vector<uint8_t> file(24 + kPayload);
-  std::memcpy(file.data(), "SIAM", 4);
-  std::memcpy(file.data() + 16, "2000", 4);
-  for (int i = 0; i < 4; ++i) file[20 + i] = static_cast<uint8_t>(kPayload >> (8 * i));
-  for (std::size_t i = 24; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 13);
-  return file;
 }
 
 double MsSince(Clock::time_point start) {
@@ -117,7 +109,7 @@ double Median(std::vector<double> values) {
 // machine's load falls on both alike; the figures are the rounds' medians,
 // so that a burst of load in one round does not decide them.
 void BM_FirmwarePackage(benchmark::State& state, std::chrono::microseconds interval) {
-  const std::vector<uint8_t> file = PackageFile();
+  const std::vector<uint8_t> file = bench::FirmwarePackage(kPayload);
   sim::SimDevice device;
   device.SetReportInterval(interval);
   std::vector<std::vector<WireReport>> messages;  // from the first transfer

@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "ctl_main.h"
-#include "sim/sim_backend.h"
+#include "bench_inputs.h"
+#include "ctl_in_process.h"
 #include "sim/sim_device.h"
 
 namespace tarvik {
@@ -40,46 +40,11 @@ constexpr int kFirmwareRuns = 3;  // of the one-device transfer; the fleets' run
 constexpr std::size_t kPayload = 1 << 20;
 constexpr uint8_t kTarget = 0;
 
-// The document's values; a fresh stand-in differs in every one of them.
-struct Target {
-  const char* name;
-  const char* value;
-};
-constexpr Target kTargets[] = {
-    {"mode-l", "pa-microphone"},
-    {"mode-r", "pa-microphone"},
-    {"signal-level-l", "microphone"},
-    {"signal-level-r", "microphone"},
-    {"gain-l", "+9dB"},
-    {"gain-r", "-9dB"},
-    {"eq-l", "thru"},
-    {"eq-r", "low-boost"},
-    {"pa-output", "off"},
-    {"output-volume", "-6dB"},
-};
-
 std::string directory;
 // The working set of the stand-in the document was saved from.
 std::vector<sim::StoredValue> applied;
 
-std::string CommandLine(const std::vector<std::string>& args) {
-  std::string line = "tarvikctl";
-  for (const std::string& a : args) line += " " + a;
-  return line;
-}
-
-int Ctl(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  std::istringstream in;
-  ctl::Context context(out, err, in);
-  context.lockDirectory = directory;
-  context.systemBackend = &sim::DefaultSimBackend();
-  const int code = ctl::Run(args, context);
-  if (code != 0)
-    std::fprintf(stderr, "%s: exit %d\n%s%s", CommandLine(args).c_str(), code, out.str().c_str(),
-                 err.str().c_str());
-  return code;
-}
+int Ctl(const std::vector<std::string>& args) { return bench::RunCtl(args, directory); }
 
 // Stand-ins on ports 1-1 to 1-N, paced as full-speed devices.
 class Fleet {
@@ -97,17 +62,6 @@ class Fleet {
  private:
   std::vector<std::unique_ptr<sim::SimDevice>> devices_;
 };
-
-// A package the firmware check takes: magic, version and payload size, then
-// the payload.
-std::vector<uint8_t> PackageFile() {
-  std::vector<uint8_t> file(24 + kPayload);
-  std::memcpy(file.data(), "SIAM", 4);
-  std::memcpy(file.data() + 16, "2000", 4);
-  for (int i = 0; i < 4; ++i) file[20 + i] = static_cast<uint8_t>(kPayload >> (8 * i));
-  for (std::size_t i = 24; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i * 13);
-  return file;
-}
 
 // A /proc/self/status field in KiB; -1 when it cannot be read.
 long StatusKiB(const char* field) {
@@ -173,7 +127,8 @@ Measure Run(int devices, const std::vector<std::string>& args, Check check) {
   m.growthKiB = peak && before >= 0 && after >= 0 ? static_cast<double>(after - before) : -1;
   for (const auto& device : fleet.Devices())
     if (!check(*device)) {
-      std::fprintf(stderr, "a stand-in did not get what %s sent\n", CommandLine(args).c_str());
+      std::fprintf(stderr, "a stand-in did not get what %s sent\n",
+                   bench::CommandLine(args).c_str());
       std::exit(1);
     }
   m.recordsKiB = RecordsKiB(fleet);
@@ -232,7 +187,7 @@ int Main() {
   // USB speed (a change of it restarts the device).
   {
     sim::SimDevice source;
-    for (const Target& t : kTargets)
+    for (const bench::SettingValue& t : bench::kEverySettingChanged)
       if (Ctl({"set", t.name, t.value}) != 0) return 1;
     if (Ctl({"save", document}) != 0) return 1;
     applied = WorkingSet(source);
@@ -240,7 +195,7 @@ int Main() {
   nlohmann::json saved = nlohmann::json::parse(std::ifstream(document));
   saved["settings"].erase("usb-speed");
   std::ofstream(document) << saved.dump(2);
-  const std::vector<uint8_t> file = PackageFile();
+  const std::vector<uint8_t> file = bench::FirmwarePackage(kPayload);
   std::ofstream(package, std::ios::binary)
       .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
 
