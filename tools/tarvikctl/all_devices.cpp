@@ -55,6 +55,7 @@ void RunOne(Shared& shared, const DeviceCommand& command, Outcome& outcome) {
   Context one(captured, err, shared.context.in, shared.each);
   one.device = StableSelector(outcome.device);
   one.questions = &shared.questions;
+  one.listed = &outcome.device;
 
   const auto start = std::chrono::steady_clock::now();
   int code;

@@ -15,6 +15,8 @@ class HidBackend;
 
 namespace tarvik::ctl {
 
+struct AttachedDevice;
+
 // Everything a command runs with besides its streams. One copyable record,
 // so that --all hands each device all of it.
 struct Options {
@@ -47,6 +49,9 @@ struct Context : Options {
   std::string failure;  // the message of the last Fail
   // Under --all, shared by the devices' contexts: one question at a time.
   std::mutex* questions = nullptr;
+  // Under --all, the device as the run listed it, so that its session need
+  // not list (and open) every Tarvik again to find it.
+  const AttachedDevice* listed = nullptr;
   bool stopped = false;  // the command stopped because the run was asked to
 };
 

@@ -59,6 +59,7 @@ HidBackend& BusOf(const Context& context) {
 DeviceConnection::DeviceConnection(Context& context) : context_(context) {}
 
 int DeviceConnection::Choose(HidBackend& bus) {
+  if (context_.listed != nullptr) return Select(bus, *context_.listed);
   if (context_.device.empty() && !context_.changesDevice) return kExitOk;
   const std::vector<AttachedDevice> devices = ListAttached(bus);
   const AttachedDevice* chosen = nullptr;
@@ -80,7 +81,11 @@ int DeviceConnection::Choose(HidBackend& bus) {
     return Fail(context_, kExitNotFound,
                 "no Tarvik matches '" + Printable(context_.device) +
                     "'; tarvikctl list shows the attached ones and their selectors");
-  selected_ = std::make_unique<SelectedBackend>(bus, *chosen);
+  return Select(bus, *chosen);
+}
+
+int DeviceConnection::Select(HidBackend& bus, const AttachedDevice& device) {
+  selected_ = std::make_unique<SelectedBackend>(bus, device);
   backend_ = selected_.get();
   return kExitOk;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ctl_context.h"
+#include "device_list.h"
 #include "session/hid_dev_comm_app.h"
 #include "settings/device_features.h"
 #include "system/single_instance_lock.h"
@@ -59,9 +60,12 @@ class DeviceConnection {
 
  private:
   int Explain(Presence probe);
-  // Narrows the bus to the device --device names; without one, tells which of
+  // Narrows the bus to the device the run listed (--all) or --device names;
+  // without either, tells which of
   // several Tarviks a changing command acts on. 0 or an exit code.
   int Choose(HidBackend& bus);
+  // Narrows the bus to `device`; 0.
+  int Select(HidBackend& bus, const AttachedDevice& device);
 
   Context& context_;
   SingleInstanceLock lock_;
