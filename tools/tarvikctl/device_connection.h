@@ -61,8 +61,8 @@ class DeviceConnection {
  private:
   int Explain(Presence probe);
   // Narrows the bus to the device the run listed (--all) or --device names;
-  // without either, tells which of
-  // several Tarviks a changing command acts on. 0 or an exit code.
+  // without either, tells which of several Tarviks a changing command acts
+  // on. 0 or an exit code.
   int Choose(HidBackend& bus);
   // Narrows the bus to `device`; 0.
   int Select(HidBackend& bus, const AttachedDevice& device);
