@@ -14,7 +14,9 @@ packages=(
   dpkg-dev appstream desktop-file-utils lintian
   groff-base man-db bash-completion zsh fish
   libfuse3-dev fuse3 ansible-core
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils nsis
+  qt6-translations-l10n
+  at-spi2-core python3-pyatspi dbus dbus-bin xauth xdotool
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb x11-utils msitools wixl
 )
 if [ "${1:-}" = bench ]; then
   packages+=(xvfb xauth dbus dbus-bin fonts-noto-cjk)
