@@ -47,19 +47,22 @@ namespace {
 
 constexpr int kMaxJobs = 1024;
 
+// A count option's parser: a function rather than a bound number, because
+// CLI11 checks no value given as "".
+std::function<void(const std::string&)> CountInto(std::string option, int max, int& target) {
+  return [option = std::move(option), max, &target](const std::string& count) {
+    const std::optional<long long> n = ParseInteger(count, 1, max);
+    if (!n) throw CLI::ValidationError(option, "give 1 to " + std::to_string(max));
+    target = static_cast<int>(*n);
+  };
+}
+
 void AddGlobalOptions(CLI::App& app, Context& context) {
   app.add_flag("--json", context.json, "print JSON (with a schemaVersion field) instead of text");
   app.add_flag("--trace", context.trace,
                "write every report sent and received, in hex, to standard error");
-  // A function rather than a bound number: CLI11 checks no value given as "".
   app.add_option_function<std::string>(
-         "--simulate",
-         [&context](const std::string& count) {
-           const std::optional<long long> n = ParseInteger(count, 1, kMaxStandIns);
-           if (!n)
-             throw CLI::ValidationError("--simulate", "give 1 to " + std::to_string(kMaxStandIns));
-           context.simulate = static_cast<int>(*n);
-         },
+         "--simulate", CountInto("--simulate", kMaxStandIns, context.simulate),
          "use N built-in stand-in devices (1 when no N is given) instead of hardware")
       ->expected(0, 1)
       ->default_str("1")
@@ -76,12 +79,7 @@ void AddGlobalOptions(CLI::App& app, Context& context) {
   CLI::Option* all = app.add_flag("--all", context.all, "run the command on every attached Tarvik");
   device->excludes(all);
   app.add_option_function<std::string>(
-         "--jobs",
-         [&context](const std::string& count) {
-           const std::optional<long long> n = ParseInteger(count, 1, kMaxJobs);
-           if (!n) throw CLI::ValidationError("--jobs", "give 1 to " + std::to_string(kMaxJobs));
-           context.jobs = static_cast<int>(*n);
-         },
+         "--jobs", CountInto("--jobs", kMaxJobs, context.jobs),
          "with --all, work on at most N Tarviks at once (default: every one)")
       ->type_name("N")
       ->needs(all);
