@@ -2,9 +2,10 @@
 # Checks the generated manual pages as man shows them: groff has nothing to
 # warn about, each .gz is its page, and tarvikctl's page names every
 # subcommand and option the help of tarvikctl and of each of its
-# subcommands lists, and no option that none of them lists.
+# subcommands lists, and no option that none of them lists, and its EXIT
+# STATUS gives the codes tarvikctl's exit code header defines and no other.
 #
-# Usage: check_man_pages.sh <tarvikctl> <folder of the generated pages>
+# Usage: check_man_pages.sh <tarvikctl> <folder of the generated pages> <exit_codes.h>
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,8 +13,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 ctl=${1:-}
 docs=${2:-}
-if [ ! -x "$ctl" ] || [ ! -d "$docs" ]; then
-    fail "usage: $0 <tarvikctl> <folder of the generated pages>"
+codes_header=${3:-}
+if [ ! -x "$ctl" ] || [ ! -d "$docs" ] || [ ! -f "$codes_header" ]; then
+    fail "usage: $0 <tarvikctl> <folder of the generated pages> <exit_codes.h>"
 fi
 command -v groff >/dev/null || fail "groff not found (Debian package groff-base)"
 
@@ -73,4 +75,11 @@ while read -r option; do
         || fail "tarvikctl.1 names $option, which no tarvikctl --help lists"
 done < <(grep -oE -- '(^|[^-[:alnum:]])--[a-z][-a-z]*' <<<"$text" | sed 's/^[^-]*//' | sort -u)
 
-echo "PASS: the manual pages render without warnings and tarvikctl.1 follows its help"
+defined=$(grep -oE 'kExit[A-Za-z]+ = [0-9]+' "$codes_header" | awk '{print $3}' | sort -n)
+documented=$(sed -n '/^EXIT STATUS/,/^[A-Z]/p' <<<"$text" | grep -oE '^       [0-9]+(, [0-9]+)*' \
+    | tr ',' '\n' | tr -d ' ' | sort -n)
+[ "$defined" = "$documented" ] \
+    || fail "tarvikctl.1's EXIT STATUS gives $(echo $documented), exit_codes.h defines $(echo $defined)"
+note "the page gives the $(wc -w <<<"$defined") exit codes tarvikctl defines"
+
+echo "PASS: the manual pages render without warnings and tarvikctl.1 follows its help and exit codes"
