@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC1003 # registry paths with backslashes as Wine's registry files write them
 # Checks the Windows Installer package as an administrator deploys it, under
 # Wine in a new prefix: a silent install puts the install folder, the
 # Start-menu entry, the Installed apps entry and tarvikctl's PATH entry in
@@ -103,7 +104,9 @@ grep -qx '"Size"="[1-9][0-9]*"' <<<"$entry" || fail "the uninstall entry gives n
 # Installed apps takes the icon from the product's registration.
 icon=$(grep -h -F -A12 '[Software\\Classes\\Installer\\Products\\' "$WINEPREFIX/system.reg" \
        | sed -n 's/^"ProductIcon"="C:\\\\\(.*\)"$/\1/p' | sed 's#\\\\#/#g')
-[ -n "$icon" ] && [ -f "$WINEPREFIX/drive_c/$icon" ] || fail "the product registers no icon file (\"$icon\")"
+if [ -z "$icon" ] || [ ! -f "$WINEPREFIX/drive_c/$icon" ]; then
+    fail "the product registers no icon file (\"$icon\")"
+fi
 
 [[ ";$(machine_path);" == *";$path_entry;"* ]] || fail "the machine PATH lacks the install folder: $(machine_path)"
 timeout 30 "$wine" cmd /c tarvikctl --help >"$work/logs/tarvikctl.log" 2>&1 \

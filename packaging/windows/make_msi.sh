@@ -49,6 +49,7 @@ ln -s "$here/../../src/resources/icon/tarvik.ico" "$work/tarvik.ico"
 # wixl leaves the File table's Version empty. Windows Installer compares it
 # with the version of a file already on the disk, so each program and DLL
 # gets the one of its version resource; a file without one stays unversioned.
+# shellcheck disable=SC2016 # $(var.SourceDir) is wixl's, not the shell's
 sed -n 's#.*<File Id="\([^"]*\)".*Source="$(var.SourceDir)/\([^"]*\)".*#\1\t\2#p' "$work/files.wxs" \
   | while IFS=$'\t' read -r id path; do
       printf '%s\t%s\n' "$id" "$(python3 "$here/pe_version.py" "$folder/$path")"
