@@ -28,9 +28,7 @@ class TabAccessible : public QAccessibleInterface, public QAccessibleActionInter
 
   bool isValid() const override { return !strip_.isNull(); }
   QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    return strip_ ? strip_->window()->windowHandle() : nullptr;
-  }
+  QWindow* window() const override { return strip_ ? strip_->window()->windowHandle() : nullptr; }
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(strip_.data());
   }
@@ -150,9 +148,8 @@ void TabStripView::Create(QWidget* window) {
   for (const auto& [keys, step] : steps) {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
     shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, [this, step = step] {
-      RequestFromKeyboard(step);
-    });
+    connect(shortcut, &QShortcut::activated, this,
+            [this, step = step] { RequestFromKeyboard(step); });
   }
   show();
 }

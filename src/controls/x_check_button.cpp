@@ -15,8 +15,8 @@ namespace {
 class CheckButtonAccessible : public QAccessibleWidget {
  public:
   explicit CheckButtonAccessible(CxCheckButton* button)
-      : QAccessibleWidget(button, button->exclusive ? QAccessible::RadioButton
-                                                    : QAccessible::CheckBox) {}
+      : QAccessibleWidget(button,
+                          button->exclusive ? QAccessible::RadioButton : QAccessible::CheckBox) {}
 
   QString text(QAccessible::Text t) const override {
     const QString text = QAccessibleWidget::text(t);

@@ -12,11 +12,13 @@ namespace {
 // A label is static text named by its caption.
 class LabelAccessible : public QAccessibleWidget {
  public:
-  explicit LabelAccessible(CxStaticLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+  explicit LabelAccessible(CxStaticLabel* label)
+      : QAccessibleWidget(label, QAccessible::StaticText) {}
 
   QString text(QAccessible::Text t) const override {
     const QString text = QAccessibleWidget::text(t);
-    if (t == QAccessible::Name && text.isEmpty()) return static_cast<CxStaticLabel*>(widget())->Text();
+    if (t == QAccessible::Name && text.isEmpty())
+      return static_cast<CxStaticLabel*>(widget())->Text();
     return text;
   }
 };
