@@ -68,6 +68,7 @@ TEST_F(Keyboard, KeysAloneReachAndChangeEverySettingOfEveryPage) {
       {"hiSpeed", "fullSpeed", "help", "muteSync"},
   };
   std::set<std::string> changed;
+  CTabViewUsb& usb = window->UsbPage();
   for (int page = 0; page < 3; ++page) {
     SCOPED_TRACE(page);
     ASSERT_EQ(window->ActiveTab(), page);
@@ -75,6 +76,12 @@ TEST_F(Keyboard, KeysAloneReachAndChangeEverySettingOfEveryPage) {
     for (Press(Qt::Key_Tab); Focus() != Strip() && reached.size() < 20; Press(Qt::Key_Tab)) {
       reached.push_back(Focus()->objectName().toStdString());
       if (auto* list = qobject_cast<QComboBox*>(Focus())) ChangeList(list, changed);
+      // Space on FULL-SPEED asks for the restart, cancelled here; Enter opens the link.
+      if (Focus() == &usb.FullSpeedButton()) {
+        Press(Qt::Key_Space);
+        if (boxes.shown.size() == 1) changed.insert("speed");
+      }
+      if (Focus()->objectName() == QStringLiteral("help")) Press(Qt::Key_Return);
     }
     EXPECT_EQ(reached, order[page]);
     Press(Qt::Key_Tab, Qt::ShiftModifier);
@@ -83,17 +90,10 @@ TEST_F(Keyboard, KeysAloneReachAndChangeEverySettingOfEveryPage) {
     Press(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(Focus(), Strip());
   }
-  // USB: Space on FULL-SPEED asks for the restart; cancelled, HI-SPEED stays.
-  CTabViewUsb& usb = window->UsbPage();
-  usb.FullSpeedButton().setFocus(Qt::TabFocusReason);
-  Press(Qt::Key_Space);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].buttons, BoxButtons::kOkCancelDefaultCancel);
   EXPECT_TRUE(usb.HiSpeedButton().isChecked());
   EXPECT_FALSE(usb.FullSpeedButton().isChecked());
-  changed.insert("speed");
-  Press(Qt::Key_Tab);
-  Press(Qt::Key_Return);
   EXPECT_EQ(urls.opened, std::vector<QString>{QString::fromLatin1(kOnlineManualAddress)});
   EXPECT_EQ(changed.size(), 12u);
 }
@@ -122,16 +122,11 @@ TEST_F(Keyboard, PageKeysSwitchPagesFromAnywhereInTheWindow) {
        }) {
     window->SwitchTab(c.from);
     if (c.fromList) Press(Qt::Key_Tab);
-    const int index = c.fromList ? qobject_cast<QComboBox*>(Focus())->currentIndex() : 0;
+    device.ClearRequests();
     Press(c.key, c.modifiers);
     EXPECT_EQ(window->ActiveTab(), c.to) << c.from << " " << c.key;
     EXPECT_EQ(Focus(), Strip()) << c.from << " " << c.key;
-    // The list the keys were pressed on kept its value.
-    if (c.fromList) {
-      window->SwitchTab(c.from);
-      Press(Qt::Key_Tab);
-      EXPECT_EQ(qobject_cast<QComboBox*>(Focus())->currentIndex(), index);
-    }
+    EXPECT_TRUE(Steps().empty()) << "a list took the page key";
   }
 }
 
