@@ -46,6 +46,8 @@ CAboutDlg::CAboutDlg(const PageHost& texts, const QString& productName,
   const QRect iconRect = Units(14, 20, 20, 20);
   icon_.setGeometry(QRect(iconRect.topLeft(), QSize(32, 32)));
   icon_.setPixmap(LoadProgramIcon().pixmap(32, 32));
+  // The picture stands for the program it names.
+  icon_.setAccessibleName(productName);
 
   versionText_.setGeometry(Units(42, 17, 130, 8).adjusted(0, -2, 0, 2));
   versionText_.setTextFormat(Qt::PlainText);

@@ -45,13 +45,11 @@ CTarvik_ConfiguratorDlg::CTarvik_ConfiguratorDlg(WindowHost& host)
   m_highlightView.setParent(this);
   m_highlightView.setAttribute(Qt::WA_TransparentForMouseEvents, true);
 
+  m_tabStrip.Create(this);
+  connect(&m_tabStrip, &TabStripView::TabRequested, this, &CTarvik_ConfiguratorDlg::SwitchTab);
   for (int i = 0; i < 3; ++i) {
-    const TabSpec& tab = kTabs[i];
-    m_tabLabel[i].setObjectName(QLatin1String(tab.name));
-    m_tabLabel[i].Create(RectLtrb(tab.left, tab.top, tab.right, tab.bottom), this, tab.labelId);
-    m_tabLabel[i].SetText(QString::fromLatin1(tab.caption));
-    m_tabLabel[i].format = kDtCenter | kDtVCenter | kDtSingleLine;
-    m_tabRect[i] = RectLtrb(tab.left, tab.top, tab.right, tab.bottom);
+    m_tabRect[i] = TabStripView::TabRect(i);
+    Pages()[i]->setAccessibleName(QString::fromLatin1(kTabs[i].caption));
   }
 
   m_activeTab = 0;
@@ -96,8 +94,15 @@ void CTarvik_ConfiguratorDlg::SelectPage(int index) {
   pages[index]->ShowPage(true);
   m_highlightView.setGeometry(m_tabRect[index]);
   m_highlightView.show();
-  m_tabLabel[index].setFocus();
+  m_tabStrip.ShowActiveTab(index);
+  m_tabStrip.setFocus();
   update();
+}
+
+void CTarvik_ConfiguratorDlg::SwitchTab(int index) {
+  if (index < 0 || index > 2) return;
+  m_activeTab = index;
+  SelectPage(index);
 }
 
 void CTarvik_ConfiguratorDlg::ShowAboutBox() {
@@ -121,10 +126,7 @@ void CTarvik_ConfiguratorDlg::TabHighlight::paintEvent(QPaintEvent*) {
 void CTarvik_ConfiguratorDlg::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     const int index = HitTestTab(m_activeTab, event->position().toPoint());
-    if (index >= 0 && index != m_activeTab) {
-      m_activeTab = index;
-      SelectPage(index);
-    }
+    if (index >= 0) SwitchTab(index);
   }
   QDialog::mousePressEvent(event);
 }

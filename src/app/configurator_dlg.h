@@ -8,9 +8,9 @@
 #include <array>
 
 #include "app/connection_monitor.h"
+#include "app/tab_strip_view.h"
 #include "app/window_host.h"
 #include "controls/x_image.h"
-#include "controls/x_static_label.h"
 #include "pages/tab_view_aud_in.h"
 #include "pages/tab_view_aud_out.h"
 #include "pages/tab_view_usb.h"
@@ -29,6 +29,8 @@ class CTarvik_ConfiguratorDlg : public QDialog, public ConnectionView {
   ~CTarvik_ConfiguratorDlg() override;
 
   void SelectPage(int index);
+  // Makes tab `index` the active one and shows its page, for a click or a key.
+  void SwitchTab(int index);
   int ActiveTab() const { return m_activeTab; }
   void ShowAboutBox();
 
@@ -74,11 +76,11 @@ class CTarvik_ConfiguratorDlg : public QDialog, public ConnectionView {
   CxImage m_tabHighlight;
   CxImage m_tabImage[3];
   QRect m_tabRect[3];
-  CxStaticLabel m_tabLabel[3];
   CTabViewAudIn m_audioInPage;
   CTabViewAudOut m_audioOutPage;
   CTabViewUsb m_usbPage;
   TabHighlight m_highlightView{m_tabHighlight};
+  TabStripView m_tabStrip;
   QIcon m_icon;
   ConnectionMonitor m_monitor;
   bool m_systemMenuAbout = false;  // the About entry is in the system menu

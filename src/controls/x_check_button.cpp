@@ -1,8 +1,61 @@
 #include "controls/x_check_button.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QPainter>
 
+#include "controls/focus_mark.h"
+
 namespace tarvik {
+namespace {
+
+// The button as assistive technology sees it: its picture's checked state,
+// and a press that clicks it as the mouse does.
+class CheckButtonAccessible : public QAccessibleWidget {
+ public:
+  explicit CheckButtonAccessible(CxCheckButton* button)
+      : QAccessibleWidget(button,
+                          button->exclusive ? QAccessible::RadioButton : QAccessible::CheckBox) {}
+
+  QString text(QAccessible::Text t) const override {
+    const QString text = QAccessibleWidget::text(t);
+    if (t == QAccessible::Name && text.isEmpty()) return Button()->text();
+    return text;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = Button()->isChecked();
+    return s;
+  }
+  QStringList actionNames() const override {
+    QStringList names = QAccessibleWidget::actionNames();
+    if (Button()->isEnabled()) names.prepend(pressAction());
+    return names;
+  }
+  void doAction(const QString& name) override {
+    if (name == pressAction())
+      Button()->click();
+    else
+      QAccessibleWidget::doAction(name);
+  }
+  QStringList keyBindingsForAction(const QString& name) const override {
+    if (name == pressAction()) return {QStringLiteral("Space")};
+    return QAccessibleWidget::keyBindingsForAction(name);
+  }
+
+ private:
+  CxCheckButton* Button() const { return static_cast<CxCheckButton*>(widget()); }
+};
+
+QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
+  if (key == QLatin1String(CxCheckButton::staticMetaObject.className()))
+    return new CheckButtonAccessible(static_cast<CxCheckButton*>(object));
+  return nullptr;
+}
+
+}  // namespace
 
 CxCheckButton::CxCheckButton() {
   setCheckable(true);
@@ -11,6 +64,7 @@ CxCheckButton::CxCheckButton() {
 
 bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
   if (parent == nullptr) return false;
+  QAccessible::installFactory(&MakeAccessible);
   setParent(parent);
   // The pictures cover the whole button; nothing is painted beneath them.
   setAttribute(Qt::WA_NoSystemBackground, true);
@@ -26,6 +80,36 @@ void CxCheckButton::nextCheckState() {
   if (autoToggle) QAbstractButton::nextCheckState();
 }
 
+void CxCheckButton::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && event->modifiers() == Qt::NoModifier) {
+    if (!event->isAutoRepeat()) click();
+    return;
+  }
+  QAbstractButton::keyPressEvent(event);
+}
+
+void CxCheckButton::mousePressEvent(QMouseEvent* event) {
+  SetFocusMark(false);
+  QAbstractButton::mousePressEvent(event);
+}
+
+void CxCheckButton::focusInEvent(QFocusEvent* event) {
+  SetFocusMark(IsKeyboardFocus(*this, event->reason()));
+  QAbstractButton::focusInEvent(event);
+}
+
+void CxCheckButton::focusOutEvent(QFocusEvent* event) {
+  SetFocusMark(false);
+  QAbstractButton::focusOutEvent(event);
+}
+
+void CxCheckButton::SetFocusMark(bool shown) {
+  if (focusMark_ == shown) return;
+  focusMark_ = shown;
+  update();
+}
+
 void CxCheckButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const CxImage& image = !isEnabled() ? disabledImage : isChecked() ? checkedImage : uncheckedImage;
@@ -34,6 +118,7 @@ void CxCheckButton::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, image.Pixels());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
+  if (focusMark_) DrawFocusMark(painter, rect(), Qt::black);
   if (text().isEmpty()) return;
   painter.setFont(font);
   painter.setPen(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | (captionColor & 0xFFFFFFu))));

@@ -1,6 +1,7 @@
 // A small button drawn entirely from three pictures (checked, unchecked,
 // disabled) that keeps its state in the button's own checked property and
-// tells of a click with a signal carrying its control id.
+// tells of a click with a signal carrying its control id. Space and Enter
+// click it as the mouse does; a dotted outline marks focus from the keyboard.
 #pragma once
 
 #include <QAbstractButton>
@@ -19,8 +20,12 @@ class CxCheckButton : public QAbstractButton {
   // Places the button, visible and with an empty caption, on `parent`.
   bool Create(const QRect& rect, QWidget* parent, int id);
   int ControlId() const { return id_; }
+  bool FocusMarkShown() const { return focusMark_; }
 
   bool autoToggle = true;  // flip the checked state on every click
+  // One of a set of which the parent keeps one checked: assistive technology
+  // is told of a radio button instead of a check box. Set before Create.
+  bool exclusive = false;
   CxImage checkedImage;
   CxImage uncheckedImage;
   CxImage disabledImage;
@@ -34,9 +39,16 @@ class CxCheckButton : public QAbstractButton {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void nextCheckState() override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  void SetFocusMark(bool shown);
+
   int id_ = 0;
+  bool focusMark_ = false;
 };
 
 }  // namespace tarvik

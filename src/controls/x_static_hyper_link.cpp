@@ -1,29 +1,118 @@
 #include "controls/x_static_hyper_link.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
+#include "controls/focus_mark.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
+namespace {
+
+// A link named by its caption, its address as its value and description,
+// and a press that opens it.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(CxStaticHyperLink* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+  QString text(QAccessible::Text t) const override {
+    const QString text = QAccessibleWidget::text(t);
+    if (!text.isEmpty()) return text;
+    if (t == QAccessible::Name) return Link()->Text();
+    if (t == QAccessible::Value || t == QAccessible::Description) return Link()->address;
+    return text;
+  }
+  QStringList actionNames() const override {
+    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (name == pressAction())
+      Link()->Open();
+    else
+      QAccessibleWidget::doAction(name);
+  }
+  QStringList keyBindingsForAction(const QString& name) const override {
+    if (name == pressAction()) return {QStringLiteral("Return")};
+    return QAccessibleWidget::keyBindingsForAction(name);
+  }
+
+ private:
+  CxStaticHyperLink* Link() const { return static_cast<CxStaticHyperLink*>(widget()); }
+};
+
+QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
+  if (key == QLatin1String(CxStaticHyperLink::staticMetaObject.className()))
+    return new LinkAccessible(static_cast<CxStaticHyperLink*>(object));
+  return nullptr;
+}
+
+}  // namespace
 
 bool CxStaticHyperLink::Create(const QRect& rect, QWidget* parent, int id) {
+  QAccessible::installFactory(&MakeAccessible);
   font_ = MakeUiFont(true);
   textColor = 0x0000FF;
   // The window system restores the previous cursor when the pointer leaves.
   setCursor(Qt::PointingHandCursor);
+  // Reached by Tab only: a click opens the link without taking the focus.
+  setFocusPolicy(Qt::TabFocus);
   return Place(rect, parent, id);
 }
 
+void CxStaticHyperLink::Open() {
+  if (address.isEmpty()) return;
+  // Only a well-formed address goes to the desktop's handler; whether one
+  // was found is not the program's concern.
+  const QUrl url(address, QUrl::StrictMode);
+  if (url.isValid()) QDesktopServices::openUrl(url);
+}
+
+void CxStaticHyperLink::paintEvent(QPaintEvent* event) {
+  CxStaticLabel::paintEvent(event);
+  if (!focusMark_) return;
+  QPainter painter(this);
+  DrawFocusMark(painter, rect(), QColor::fromRgb(static_cast<QRgb>(0xFF000000u | textColor)));
+}
+
 void CxStaticHyperLink::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && !address.isEmpty()) {
-    // Only a well-formed address goes to the desktop's handler; whether one
-    // was found is not the program's concern.
-    const QUrl url(address, QUrl::StrictMode);
-    if (url.isValid()) QDesktopServices::openUrl(url);
+  if (event->button() == Qt::LeftButton) {
+    SetFocusMark(false);
+    Open();
   }
   CxStaticLabel::mousePressEvent(event);
+}
+
+void CxStaticHyperLink::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!event->isAutoRepeat()) Open();
+      return;
+    default:
+      CxStaticLabel::keyPressEvent(event);
+  }
+}
+
+void CxStaticHyperLink::focusInEvent(QFocusEvent* event) {
+  SetFocusMark(IsKeyboardFocus(*this, event->reason()));
+  CxStaticLabel::focusInEvent(event);
+}
+
+void CxStaticHyperLink::focusOutEvent(QFocusEvent* event) {
+  SetFocusMark(false);
+  CxStaticLabel::focusOutEvent(event);
+}
+
+void CxStaticHyperLink::SetFocusMark(bool shown) {
+  if (focusMark_ == shown) return;
+  focusMark_ = shown;
+  update();
 }
 
 }  // namespace tarvik

@@ -1,10 +1,35 @@
 #include "controls/x_static_label.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include "controls/ui_font.h"
 
 namespace tarvik {
+namespace {
+
+// A label is static text named by its caption.
+class LabelAccessible : public QAccessibleWidget {
+ public:
+  explicit LabelAccessible(CxStaticLabel* label)
+      : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+  QString text(QAccessible::Text t) const override {
+    const QString text = QAccessibleWidget::text(t);
+    if (t == QAccessible::Name && text.isEmpty())
+      return static_cast<CxStaticLabel*>(widget())->Text();
+    return text;
+  }
+};
+
+QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
+  if (key == QLatin1String(CxStaticLabel::staticMetaObject.className()))
+    return new LabelAccessible(static_cast<CxStaticLabel*>(object));
+  return nullptr;
+}
+
+}  // namespace
 
 bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
   font_ = MakeUiFont();
@@ -15,6 +40,7 @@ bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
 
 bool CxStaticLabel::Place(const QRect& rect, QWidget* parent, int id) {
   if (parent == nullptr) return false;
+  QAccessible::installFactory(&MakeAccessible);
   setParent(parent);
   // Nothing is erased behind the caption: the parent's painting shows through.
   setAttribute(Qt::WA_NoSystemBackground, true);
@@ -30,6 +56,8 @@ bool CxStaticLabel::Place(const QRect& rect, QWidget* parent, int id) {
 void CxStaticLabel::SetText(const QString& text) {
   text_ = text;
   update();
+  QAccessibleEvent changed(this, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void CxStaticLabel::paintEvent(QPaintEvent*) {

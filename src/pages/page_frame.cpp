@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPainter>
 
+#include "controls/drop_list_accessible.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
@@ -54,9 +55,11 @@ void PageFrame::MakeLabel(CxStaticLabel& label, int id, const QString& name, con
 }
 
 QComboBox* PageFrame::CreateList(int id, const QString& name, const QRect& rect,
-                                 std::span<const char* const> items) {
+                                 std::span<const char* const> items, const QString& spokenName) {
+  InstallDropListAccessibility();
   auto* list = new QComboBox(this);
   list->setObjectName(name);
+  list->setAccessibleName(spokenName);
   list->setProperty("controlId", id);
   list->setFont(m_pageFont);
   list->setGeometry(rect);

@@ -57,9 +57,10 @@ class PageFrame : public QWidget {
   void MakeLabel(CxStaticLabel& label, int id, const QString& name, const char* caption,
                  const QRect& rect, unsigned colour);
 
-  // A non-editable drop-down list at `rect` holding `items`, nothing chosen.
+  // A non-editable drop-down list at `rect` holding `items`, nothing chosen,
+  // named `spokenName` to assistive technology.
   QComboBox* CreateList(int id, const QString& name, const QRect& rect,
-                        std::span<const char* const> items);
+                        std::span<const char* const> items, const QString& spokenName);
   // Writes item `index` of the setting, reporting a failed exchange; true
   // when written. A kRestarts setting then needs FinishWrite.
   bool WriteSetting(SettingId id, int channel, int index, const WriteArgs& args = {});

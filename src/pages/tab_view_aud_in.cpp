@@ -43,7 +43,7 @@ void CTabViewAudIn::OnInitDialog() {
   MakeLabel(paLabel_, kPaOutputLabel, QStringLiteral("paOutputLabel"),
             "PA MICROPHONE SOUND OUTPUT TO SPEAKER", RectLtrb(25, 392, 375, 415), 0x505050);
   paOutput_ = CreateList(kPaOutput, QStringLiteral("paOutput"), RectLtrb(345, 389, 415, 412),
-                         SettingOf(SettingId::kPaOutput).items);
+                         SettingOf(SettingId::kPaOutput).items, paLabel_.Text());
   connect(paOutput_, &QComboBox::activated, this, [this] { OnPaOutputChange(); });
   ShowChannelOptions(0, false);
   ShowChannelOptions(1, false);
@@ -55,21 +55,26 @@ void CTabViewAudIn::CreateChannel(int channel) {
   const int dy = kChannelOffset * channel;
   auto rect = [dy](int l, int t, int r, int b) { return RectLtrb(l, t + dy, r, b + dy); };
   auto name = [channel](const char* base) { return ChannelName(base, channel); };
+  // A list is spoken as its channel's heading and its caption: "L CHANNEL GAIN".
+  auto spoken = [&c](const CxStaticLabel& label) {
+    return c.heading.Text() + QLatin1Char(' ') + label.Text();
+  };
   MakeLabel(c.modeLabel, id.modeLabel, name("modeLabel"), "MODE", rect(139, 49, 189, 72), 0x505050);
-  c.mode =
-      CreateList(id.mode, name("mode"), rect(215, 46, 415, 69), SettingOf(SettingId::kMode).items);
+  c.mode = CreateList(id.mode, name("mode"), rect(215, 46, 415, 69),
+                      SettingOf(SettingId::kMode).items, spoken(c.modeLabel));
   MakeLabel(c.levelLabel, id.levelLabel, name("levelLabel"), "SIGNAL LEVEL",
             rect(139, 96, 239, 119), 0x505050);
   c.level = CreateList(id.level, name("level"), rect(240, 93, 390, 116),
-                       SettingOf(SettingId::kSignalLevel).items);
+                       SettingOf(SettingId::kSignalLevel).items, spoken(c.levelLabel));
   MakeLabel(c.noOption, id.noOption, name("noOption"), "NO OPTION", rect(139, 96, 239, 119),
             0x808080);
   MakeLabel(c.gainLabel, id.gainLabel, name("gainLabel"), "GAIN", rect(139, 130, 239, 153),
             0x505050);
   c.gain = CreateList(id.gain, name("gain"), rect(240, 127, 390, 150),
-                      SettingOf(SettingId::kGain).items);
+                      SettingOf(SettingId::kGain).items, spoken(c.gainLabel));
   MakeLabel(c.eqLabel, id.eqLabel, name("eqLabel"), "EQ", rect(139, 164, 239, 187), 0x505050);
-  c.eq = CreateList(id.eq, name("eq"), rect(240, 161, 390, 184), SettingOf(SettingId::kEq).items);
+  c.eq = CreateList(id.eq, name("eq"), rect(240, 161, 390, 184), SettingOf(SettingId::kEq).items,
+                    spoken(c.eqLabel));
 
   connect(c.mode, &QComboBox::activated, this, [this, channel] { OnModeChange(channel); });
   connect(c.level, &QComboBox::activated, this, [this, channel] { OnSignalLevelChange(channel); });

@@ -14,7 +14,7 @@ void CTabViewAudOut::OnInitDialog() {
   MakeLabel(volumeLabel_, kVolumeLabel, QStringLiteral("volumeLabel"), "OUTPUT VOLUME",
             RectLtrb(139, 49, 249, 71), 0x505050);
   volume_ = CreateList(kVolume, QStringLiteral("volume"), RectLtrb(262, 46, 415, 69),
-                       SettingOf(SettingId::kOutputVolume).items);
+                       SettingOf(SettingId::kOutputVolume).items, volumeLabel_.Text());
   connect(volume_, &QComboBox::activated, this, &CTabViewAudOut::OnOutputVolumeChange);
 }
 

@@ -31,6 +31,9 @@ void CTabViewUsb::OnInitDialog() {
             SettingOf(SettingId::kUsbSpeed).items[0], RectLtrb(309, 49, 409, 64), 0x000000);
   MakeLabel(fullSpeedLabel_, kFullSpeedLabel, QStringLiteral("fullSpeedLabel"),
             SettingOf(SettingId::kUsbSpeed).items[1], RectLtrb(309, 83, 409, 98), 0x000000);
+  // The buttons are spoken as the captions beside them.
+  hiSpeed_.setAccessibleName(hiSpeedLabel_.Text());
+  fullSpeed_.setAccessibleName(fullSpeedLabel_.Text());
 
   // Fitted to its text when the page is first shown.
   help_.setObjectName(QStringLiteral("help"));
@@ -42,7 +45,7 @@ void CTabViewUsb::OnInitDialog() {
   MakeLabel(muteLabel_, kMuteSyncLabel, QStringLiteral("muteSyncLabel"), "MICROPHONE MUTE",
             RectLtrb(139, 168, 279, 191), 0x505050);
   muteSync_ = CreateList(kMuteSync, QStringLiteral("muteSync"), RectLtrb(282, 165, 419, 188),
-                         SettingOf(SettingId::kMicMuteSync).items);
+                         SettingOf(SettingId::kMicMuteSync).items, muteLabel_.Text());
   connect(muteSync_, &QComboBox::activated, this, &CTabViewUsb::OnMuteSyncChange);
   ShowConnectState(false, DeviceFeatures{});
 }
@@ -66,6 +69,7 @@ void CTabViewUsb::CreateSpeedButton(CxCheckButton& button, int id, const QString
                                     const QRect& rect) {
   // Only the page decides which of the two is checked.
   button.autoToggle = false;
+  button.exclusive = true;
   button.font = MakeUiFont();
   button.setObjectName(name);
   button.Create(rect, this, id);

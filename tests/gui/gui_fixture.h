@@ -133,6 +133,16 @@ class ConfiguratorOnStandIn : public ::testing::Test {
     device.Plug();
     Tick(11);
   }
+  // Connects a device that has every setting, both channels in PA
+  // MICROPHONE so that every control of every page shows, HI-SPEED checked.
+  void ConnectWithEveryControl() {
+    device.SetProductId(kProductIds[0]);
+    device.SetFirmwareVersion("3.00");
+    device.SetSetting(0, 0x0116, 0, 0, {0x03});  // modes of L and R
+    device.SetSetting(0, 0x001A, 0, 0, {0});     // USB speed
+    device.SetSetting(0, 0x001D, 0, 0, {1, 0});  // microphone mute synchronisation
+    Connect();
+  }
   // Runs the window's queued recovery from a page's failed exchange.
   void Recover() { RunQueuedCalls(window.get()); }
   std::vector<Step> Steps() const { return ReceivedSteps(device); }
