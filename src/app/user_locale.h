@@ -2,6 +2,7 @@
 // language is chosen from (LanguageFromLcid).
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 namespace tarvik {
@@ -9,5 +10,9 @@ namespace tarvik {
 // Windows: the user's default locale. Linux: the system locale mapped by
 // LcidFromLocale, so it needs the toolkit there.
 uint32_t UserDefaultLcid();
+
+// Where the toolkit's own translations (qtbase_*.qm) are: Linux, the
+// system's toolkit translations; Windows, translations/ beside the program.
+QString ToolkitTranslationsDirectory();
 
 }  // namespace tarvik
