@@ -61,12 +61,14 @@ void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* 
 // shows and then cancelled.
 void SaveRestartQuestion(const CTarvik_ConfiguratorApp& app, QWidget& owner, const QDir& directory,
                          const QString& name) {
-  QTimer::singleShot(0, [&directory, name] {
-    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      Save(*box, directory, name);
-      box->reject();
-    }
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&directory, name] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    Save(*box, directory, name);
+    box->reject();
   });
+  watcher.start(10);
   SystemMessageBoxes().Show(&owner, app.ProductName(), app.LoadText(kTextRestartQuestion),
                             BoxIcon::kWarning, BoxButtons::kOkCancelDefaultCancel);
 }
