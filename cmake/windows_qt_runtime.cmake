@@ -22,7 +22,8 @@ set(TARVIK_QT_STYLE_PLUGIN ${TARVIK_QT_MINGW_PREFIX}/plugins/styles/qwindowsvist
 set(TARVIK_QT_TRANSLATIONS "")
 foreach(locale ja zh_CN)
   find_file(TARVIK_QT_TRANSLATION_${locale} qtbase_${locale}.qm
-    PATHS /usr/share/qt6/translations ${TARVIK_QT_MINGW_PREFIX}/translations NO_DEFAULT_PATH)
+    PATHS /usr/share/qt6/translations ${TARVIK_QT_MINGW_PREFIX}/translations
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
   if(NOT TARVIK_QT_TRANSLATION_${locale})
     message(FATAL_ERROR "qtbase_${locale}.qm not found (Debian package qt6-translations-l10n)")
   endif()
