@@ -20,4 +20,4 @@ export DISPLAY=$display
 export TARVIK_DEMO=$demo
 # The session bus, with the accessibility bus and the demo under it, goes
 # away with the check; the bounded wait keeps a stuck run from hanging.
-exec timeout --kill-after=10 180 dbus-run-session -- "$here/in_session.sh"
+timeout --kill-after=10 180 dbus-run-session -- "$here/in_session.sh"
