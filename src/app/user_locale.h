@@ -1,5 +1,6 @@
 // The user's locale as a Windows locale identifier, which the interface
-// language is chosen from (LanguageFromLcid).
+// language is chosen from (LanguageFromLcid), and where the toolkit's own
+// translations for that language are.
 #pragma once
 
 #include <QString>
