@@ -62,11 +62,12 @@ void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* 
 void SaveRestartQuestion(const CTarvik_ConfiguratorApp& app, QWidget& owner, const QDir& directory,
                          const QString& name) {
   QTimer watcher;
-  QObject::connect(&watcher, &QTimer::timeout, [&directory, name] {
+  QObject::connect(&watcher, &QTimer::timeout, [&watcher, &directory, name] {
     auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
+    watcher.stop();  // Save runs events, this timer's among them
     Save(*box, directory, name);
-    box->reject();
+    QMetaObject::invokeMethod(box, &QDialog::reject, Qt::QueuedConnection);
   });
   watcher.start(10);
   SystemMessageBoxes().Show(&owner, app.ProductName(), app.LoadText(kTextRestartQuestion),
