@@ -3,6 +3,7 @@
 #   tarvik-configurator.exe, tarvik-configurator-demo.exe, tarvikctl.exe
 #   the Qt DLLs and the MinGW runtime they were built against
 #   platforms/qwindows.dll, styles/qwindowsvistastyle.dll
+#   translations/qtbase_ja.qm, translations/qtbase_zh_CN.qm
 # Nothing else goes in: not the test and tool programs of the build, not
 # QtTest or the minimal platform that only the tests load.
 
@@ -34,6 +35,7 @@ foreach(dll IN LISTS TARVIK_QT_RUNTIME_DLLS)
 endforeach()
 tarvik_stripped_copy(${TARVIK_QT_PLATFORM_PLUGIN} platforms/)
 tarvik_stripped_copy(${TARVIK_QT_STYLE_PLUGIN} styles/)
+install(FILES ${TARVIK_QT_TRANSLATIONS} DESTINATION translations)
 add_custom_target(tarvik_deploy_runtime ALL DEPENDS ${TARVIK_DEPLOY_RUNTIME_FILES})
 
 # The .exe files only: the import library the linker writes beside each

@@ -16,6 +16,21 @@ set(TARVIK_QT_RUNTIME_DLLS
 set(TARVIK_QT_PLATFORM_PLUGIN ${TARVIK_QT_MINGW_PREFIX}/plugins/platforms/qwindows.dll)
 set(TARVIK_QT_STYLE_PLUGIN ${TARVIK_QT_MINGW_PREFIX}/plugins/styles/qwindowsvistastyle.dll)
 
+# The toolkit's own translations for the program's languages, which the
+# program loads from translations/ beside it. The .qm files hold no code, so
+# the host system's copies of the same toolkit version serve.
+set(TARVIK_QT_TRANSLATIONS "")
+foreach(locale ja zh_CN)
+  find_file(TARVIK_QT_TRANSLATION_${locale} qtbase_${locale}.qm
+    PATHS /usr/share/qt6/translations ${TARVIK_QT_MINGW_PREFIX}/translations
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT TARVIK_QT_TRANSLATION_${locale})
+    message(FATAL_ERROR "qtbase_${locale}.qm not found (Debian package qt6-translations-l10n)")
+  endif()
+  list(APPEND TARVIK_QT_TRANSLATIONS ${TARVIK_QT_TRANSLATION_${locale}})
+endforeach()
+file(COPY ${TARVIK_QT_TRANSLATIONS} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/translations)
+
 # The build tree also holds what only the tests load: QtTest and the minimal
 # platform, for runs without a display.
 file(COPY ${TARVIK_QT_RUNTIME_DLLS} ${TARVIK_QT_MINGW_PREFIX}/bin/Qt6Test.dll

@@ -92,6 +92,13 @@ int main(int argc, char** argv) {
   if (reportPaint) application.installEventFilter(&reporter);
 
   tarvik::sim::SimDevice device;
+  tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(),
+                                      tarvik::SystemEnvironment());
+  // The panel's texts are in the configurator's typeface, which is mapped to
+  // this system's fonts here: a face looked up before that stays on the
+  // toolkit's last resort, whatever is mapped later. InitInstance maps it
+  // again, to the same fonts.
+  app.PrepareInstance();
   tarvik::StandInPanel standIn(device);
   PanelPlacer placer(standIn);
   if (panel) {
@@ -100,8 +107,6 @@ int main(int argc, char** argv) {
   }
   if (plug) QTimer::singleShot(kPlugDelayMs, &standIn, &tarvik::StandInPanel::Plug);
 
-  tarvik::CTarvik_ConfiguratorApp app(tarvik::sim::DefaultSimBackend(),
-                                      tarvik::SystemEnvironment());
   app.InitInstance();
   return app.ExitCode();
 }

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -55,6 +57,23 @@ void Save(QWidget& widget, const QDir& directory, const QString& name, QWidget* 
   std::printf("%s: \"%s\"\n", qPrintable(path), qPrintable(widget.windowTitle()));
 }
 
+// The USB speed change's restart question as a real box, pictured once it
+// shows and then cancelled.
+void SaveRestartQuestion(const CTarvik_ConfiguratorApp& app, QWidget& owner, const QDir& directory,
+                         const QString& name) {
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&watcher, &directory, name] {
+    auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    watcher.stop();  // Save runs events, this timer's among them
+    Save(*box, directory, name);
+    QMetaObject::invokeMethod(box, &QDialog::reject, Qt::QueuedConnection);
+  });
+  watcher.start(10);
+  SystemMessageBoxes().Show(&owner, app.ProductName(), app.LoadText(kTextRestartQuestion),
+                            BoxIcon::kWarning, BoxButtons::kOkCancelDefaultCancel);
+}
+
 void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
   SilentBoxes boxes;
   sim::SimDevice device;
@@ -78,6 +97,7 @@ void ShootLanguage(uint32_t lcid, const char* tag, const QDir& directory) {
       window.SelectPage(i);
       Save(window, directory, prefix + "main-connected-" + pages[i]);
     }
+    SaveRestartQuestion(app, window, directory, prefix + "usb-restart-question");
 
     // AUDIO IN with L, then both channels, in PA MICROPHONE.
     window.SelectPage(0);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "controls/ui_font.h"
 #include "session/hid_dev_comm_app.h"
 #include "sim/sim_device.h"
 
@@ -15,6 +16,13 @@ namespace tarvik {
 
 StandInPanel::StandInPanel(sim::SimDevice& device) : device_(device) {
   setWindowTitle(QStringLiteral("Stand-in Tarvik"));
+  // The configurator's typeface at the system's size. The system's own
+  // dialog face need not exist where the program runs (Wine has no Windows
+  // fonts): its last-resort stand-in there is a math face, serif, whose tall
+  // lines leave the line and spin boxes' texts outside their frames.
+  QFont face = font();
+  face.setFamily(MakeUiFont().family());
+  setFont(face);
   auto* form = new QFormLayout(this);
 
   state_ = new QLabel(this);

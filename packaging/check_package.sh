@@ -102,7 +102,7 @@ note "Depends: $depends"
 [ "$package" = "tarvik-configurator" ] || fail "Package is '$package', expected tarvik-configurator"
 [ "$version" = "$expected_version" ] || fail "Version is '$version', expected $expected_version (project version $project_version)"
 [ -n "$depends" ] || fail "Depends is empty: dpkg-shlibdeps did not run"
-for dep in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 libqt6core6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
     echo "$depends" | grep -qE "(^|[ ,])$dep( |,|$)" || fail "Depends does not mention $dep: $depends"
 done
 

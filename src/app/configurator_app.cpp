@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
+#include <QTranslator>
 #include <atomic>
 
 #include "app/configurator_dlg.h"
@@ -53,6 +54,7 @@ CTarvik_ConfiguratorApp::~CTarvik_ConfiguratorApp() {
 
 void CTarvik_ConfiguratorApp::PrepareInstance() {
   m_language = LanguageFromLcid(environment_.lcid);
+  LoadToolkitTranslations();
   InstallFontSubstitutes(m_language);
   const ProgramIdentity identity = ReadProgramIdentity();
   m_productName = QString::fromStdString(identity.productName);
@@ -83,6 +85,23 @@ bool CTarvik_ConfiguratorApp::InitInstance() {
   }
   RunMainWindow();
   return false;
+}
+
+void CTarvik_ConfiguratorApp::LoadToolkitTranslations() {
+  toolkitTexts_.reset();
+  const char* locale = ToolkitTranslationLocale(m_language);
+  if (locale == nullptr) return;
+  auto texts = std::make_unique<QTranslator>();
+  const QString name = QStringLiteral("qtbase_") + QLatin1String(locale);
+  // Without the file the buttons stay in English; the program's own texts
+  // are still translated.
+  if (!texts->load(name, ToolkitTranslationsDirectory())) {
+    qWarning("The toolkit's %s translations were not found in %s", locale,
+             qUtf8Printable(ToolkitTranslationsDirectory()));
+    return;
+  }
+  QCoreApplication::installTranslator(texts.get());
+  toolkitTexts_ = std::move(texts);
 }
 
 void CTarvik_ConfiguratorApp::RunMainWindow() {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/ui_language.h"
@@ -12,6 +13,8 @@
 #include "resources/resource_ids.h"
 #include "session/hid_dev_comm_app.h"
 #include "system/single_instance_lock.h"
+
+class QTranslator;
 
 namespace tarvik {
 
@@ -73,8 +76,11 @@ class CTarvik_ConfiguratorApp : public WindowHost {
 
  private:
   void RunMainWindow();
+  // The toolkit's own texts (standard buttons) in the interface language.
+  void LoadToolkitTranslations();
 
   AppEnvironment environment_;
+  std::unique_ptr<QTranslator> toolkitTexts_;
   CTarvik_ConfiguratorDlg* mainWindow_ = nullptr;
   int exitCode_ = 0;
 };

@@ -17,4 +17,10 @@ int LanguageFromLcid(uint32_t lcid) {
   }
 }
 
+const char* ToolkitTranslationLocale(int language) {
+  if (language == kLanguageJapanese) return "ja";
+  if (language == kLanguageChinese) return "zh_CN";
+  return nullptr;
+}
+
 }  // namespace tarvik

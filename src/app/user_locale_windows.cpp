@@ -2,8 +2,14 @@
 
 #include <windows.h>
 
+#include <QCoreApplication>
+
 namespace tarvik {
 
 uint32_t UserDefaultLcid() { return GetUserDefaultLCID(); }
+
+QString ToolkitTranslationsDirectory() {
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+}
 
 }  // namespace tarvik
