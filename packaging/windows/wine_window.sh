@@ -139,4 +139,5 @@ deployed_files=(
     Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll
     platforms/qwindows.dll styles/qwindowsvistastyle.dll
+    translations/qtbase_ja.qm translations/qtbase_zh_CN.qm
 )
