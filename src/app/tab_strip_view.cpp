@@ -163,7 +163,7 @@ void TabStripView::ShowActiveTab(int index) {
   if (index < 0 || index > 2) return;
   const int previous = active_;
   active_ = index;
-  SetFocusMark(keyboardSwitch_ && hasFocus());
+  focusMark_.Show(keyboardSwitch_ && hasFocus());
   update();
   if (previous != index) {
     NotifyTab(previous, false);
@@ -178,7 +178,7 @@ void TabStripView::RequestFromKeyboard(int step) {
 }
 
 void TabStripView::paintEvent(QPaintEvent*) {
-  if (!focusMark_) return;
+  if (!focusMark_.Shown()) return;
   QPainter painter(this);
   DrawFocusMark(painter, TabRect(active_).adjusted(3, 3, -3, -3), Qt::black);
 }
@@ -192,20 +192,14 @@ void TabStripView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TabStripView::focusInEvent(QFocusEvent* event) {
-  SetFocusMark(keyboardSwitch_ ? hasFocus() : IsKeyboardFocus(*this, event->reason()));
+  focusMark_.Show(keyboardSwitch_ ? hasFocus() : IsKeyboardFocus(*this, event->reason()));
   QWidget::focusInEvent(event);
   if (hasFocus()) NotifyTab(active_, true);
 }
 
 void TabStripView::focusOutEvent(QFocusEvent* event) {
-  SetFocusMark(false);
+  focusMark_.Show(false);
   QWidget::focusOutEvent(event);
-}
-
-void TabStripView::SetFocusMark(bool shown) {
-  if (focusMark_ == shown) return;
-  focusMark_ = shown;
-  update();
 }
 
 void TabStripView::NotifyTab(int index, bool focus) {

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include "controls/focus_mark.h"
 #include "controls/x_static_label.h"
 
 namespace tarvik {
@@ -25,7 +26,7 @@ class TabStripView : public QWidget {
   // from the strip's keys.
   void ShowActiveTab(int index);
   int ActiveTab() const { return active_; }
-  bool FocusMarkShown() const { return focusMark_; }
+  bool FocusMarkShown() const { return focusMark_.Shown(); }
   // A tab's rectangle in the strip's pixels.
   static QRect TabRect(int index);
   QString TabCaption(int index) const { return labels_[index].Text(); }
@@ -42,14 +43,13 @@ class TabStripView : public QWidget {
 
  private:
   void RequestFromKeyboard(int step);
-  void SetFocusMark(bool shown);
   // Tells assistive technology that tab `index` was selected or left, and
   // when `focus`, that it holds the focus.
   void NotifyTab(int index, bool focus);
 
   CxStaticLabel labels_[3];
   int active_ = 0;
-  bool focusMark_ = false;
+  FocusMark focusMark_{*this};
   bool keyboardSwitch_ = false;  // a page change from the strip's keys is under way
 };
 

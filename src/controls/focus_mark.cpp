@@ -12,6 +12,12 @@ bool IsKeyboardFocus(const QWidget& widget, Qt::FocusReason reason) {
          reason == Qt::ShortcutFocusReason;
 }
 
+void FocusMark::Show(bool shown) {
+  if (shown_ == shown) return;
+  shown_ = shown;
+  widget_.update();
+}
+
 void DrawFocusMark(QPainter& painter, const QRect& rect, QColor colour) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);

@@ -21,4 +21,19 @@ bool IsKeyboardFocus(const QWidget& widget, Qt::FocusReason reason);
 // A one-pixel dotted outline just inside `rect`.
 void DrawFocusMark(QPainter& painter, const QRect& rect, QColor colour);
 
+// Whether a widget shows its mark; the widget repaints when that changes.
+class FocusMark {
+ public:
+  explicit FocusMark(QWidget& widget) : widget_(widget) {}
+
+  // Focus arrived for `reason`: marked when it came from the keyboard.
+  void FocusIn(Qt::FocusReason reason) { Show(IsKeyboardFocus(widget_, reason)); }
+  void Show(bool shown);
+  bool Shown() const { return shown_; }
+
+ private:
+  QWidget& widget_;
+  bool shown_ = false;
+};
+
 }  // namespace tarvik

@@ -90,24 +90,18 @@ void CxCheckButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void CxCheckButton::mousePressEvent(QMouseEvent* event) {
-  SetFocusMark(false);
+  focusMark_.Show(false);
   QAbstractButton::mousePressEvent(event);
 }
 
 void CxCheckButton::focusInEvent(QFocusEvent* event) {
-  SetFocusMark(IsKeyboardFocus(*this, event->reason()));
+  focusMark_.FocusIn(event->reason());
   QAbstractButton::focusInEvent(event);
 }
 
 void CxCheckButton::focusOutEvent(QFocusEvent* event) {
-  SetFocusMark(false);
+  focusMark_.Show(false);
   QAbstractButton::focusOutEvent(event);
-}
-
-void CxCheckButton::SetFocusMark(bool shown) {
-  if (focusMark_ == shown) return;
-  focusMark_ = shown;
-  update();
 }
 
 void CxCheckButton::paintEvent(QPaintEvent*) {
@@ -118,7 +112,7 @@ void CxCheckButton::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, image.Pixels());
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   }
-  if (focusMark_) DrawFocusMark(painter, rect(), Qt::black);
+  if (focusMark_.Shown()) DrawFocusMark(painter, rect(), Qt::black);
   if (text().isEmpty()) return;
   painter.setFont(font);
   painter.setPen(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | (captionColor & 0xFFFFFFu))));

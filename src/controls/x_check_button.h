@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QFont>
 
+#include "controls/focus_mark.h"
 #include "controls/x_image.h"
 
 namespace tarvik {
@@ -20,7 +21,7 @@ class CxCheckButton : public QAbstractButton {
   // Places the button, visible and with an empty caption, on `parent`.
   bool Create(const QRect& rect, QWidget* parent, int id);
   int ControlId() const { return id_; }
-  bool FocusMarkShown() const { return focusMark_; }
+  bool FocusMarkShown() const { return focusMark_.Shown(); }
 
   bool autoToggle = true;  // flip the checked state on every click
   // One of a set of which the parent keeps one checked: assistive technology
@@ -45,10 +46,8 @@ class CxCheckButton : public QAbstractButton {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void SetFocusMark(bool shown);
-
   int id_ = 0;
-  bool focusMark_ = false;
+  FocusMark focusMark_{*this};
 };
 
 }  // namespace tarvik

@@ -74,14 +74,14 @@ void CxStaticHyperLink::Open() {
 
 void CxStaticHyperLink::paintEvent(QPaintEvent* event) {
   CxStaticLabel::paintEvent(event);
-  if (!focusMark_) return;
+  if (!focusMark_.Shown()) return;
   QPainter painter(this);
   DrawFocusMark(painter, rect(), QColor::fromRgb(static_cast<QRgb>(0xFF000000u | textColor)));
 }
 
 void CxStaticHyperLink::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
-    SetFocusMark(false);
+    focusMark_.Show(false);
     Open();
   }
   CxStaticLabel::mousePressEvent(event);
@@ -100,19 +100,13 @@ void CxStaticHyperLink::keyPressEvent(QKeyEvent* event) {
 }
 
 void CxStaticHyperLink::focusInEvent(QFocusEvent* event) {
-  SetFocusMark(IsKeyboardFocus(*this, event->reason()));
+  focusMark_.FocusIn(event->reason());
   CxStaticLabel::focusInEvent(event);
 }
 
 void CxStaticHyperLink::focusOutEvent(QFocusEvent* event) {
-  SetFocusMark(false);
+  focusMark_.Show(false);
   CxStaticLabel::focusOutEvent(event);
-}
-
-void CxStaticHyperLink::SetFocusMark(bool shown) {
-  if (focusMark_ == shown) return;
-  focusMark_ = shown;
-  update();
 }
 
 }  // namespace tarvik

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "controls/focus_mark.h"
 #include "controls/x_static_label.h"
 
 namespace tarvik {
@@ -19,7 +20,7 @@ class CxStaticHyperLink : public CxStaticLabel {
   bool Create(const QRect& rect, QWidget* parent, int id) override;
   // Hands a well-formed address to the desktop's handler.
   void Open();
-  bool FocusMarkShown() const { return focusMark_; }
+  bool FocusMarkShown() const { return focusMark_.Shown(); }
 
   QString address;
 
@@ -31,9 +32,7 @@ class CxStaticHyperLink : public CxStaticLabel {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void SetFocusMark(bool shown);
-
-  bool focusMark_ = false;
+  FocusMark focusMark_{*this};
 };
 
 }  // namespace tarvik
