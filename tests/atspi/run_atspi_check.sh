@@ -18,6 +18,11 @@ trap cleanup EXIT
 read -r display _ <"$display_file"
 export DISPLAY=$display
 export TARVIK_DEMO=$demo
+# A runtime folder of the run's own: the demo's single-instance lock (and
+# the accessibility bus's socket) then stay away from tarvikctl and other
+# tests running beside this one.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 # The session bus, with the accessibility bus and the demo under it, goes
 # away with the check; the bounded wait keeps a stuck run from hanging.
 timeout --kill-after=10 180 dbus-run-session -- "$here/in_session.sh"
