@@ -1,51 +1,38 @@
 #include "controls/x_check_button.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 
 #include "controls/focus_mark.h"
+#include "controls/pressable_accessible.h"
 
 namespace tarvik {
 namespace {
 
 // The button as assistive technology sees it: its picture's checked state,
 // and a press that clicks it as the mouse does.
-class CheckButtonAccessible : public QAccessibleWidget {
+class CheckButtonAccessible : public PressableAccessible {
  public:
   explicit CheckButtonAccessible(CxCheckButton* button)
-      : QAccessibleWidget(button,
-                          button->exclusive ? QAccessible::RadioButton : QAccessible::CheckBox) {}
+      : PressableAccessible(button,
+                            button->exclusive ? QAccessible::RadioButton : QAccessible::CheckBox,
+                            QStringLiteral("Space")) {}
 
   QString text(QAccessible::Text t) const override {
-    const QString text = QAccessibleWidget::text(t);
+    const QString text = PressableAccessible::text(t);
     if (t == QAccessible::Name && text.isEmpty()) return Button()->text();
     return text;
   }
   QAccessible::State state() const override {
-    QAccessible::State s = QAccessibleWidget::state();
+    QAccessible::State s = PressableAccessible::state();
     s.checkable = true;
     s.checked = Button()->isChecked();
     return s;
   }
-  QStringList actionNames() const override {
-    QStringList names = QAccessibleWidget::actionNames();
-    if (Button()->isEnabled()) names.prepend(pressAction());
-    return names;
-  }
-  void doAction(const QString& name) override {
-    if (name == pressAction())
-      Button()->click();
-    else
-      QAccessibleWidget::doAction(name);
-  }
-  QStringList keyBindingsForAction(const QString& name) const override {
-    if (name == pressAction()) return {QStringLiteral("Space")};
-    return QAccessibleWidget::keyBindingsForAction(name);
-  }
 
  private:
+  void Press() override { Button()->click(); }
   CxCheckButton* Button() const { return static_cast<CxCheckButton*>(widget()); }
 };
 

@@ -1,7 +1,6 @@
 #include "controls/x_static_hyper_link.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +8,7 @@
 #include <QUrl>
 
 #include "controls/focus_mark.h"
+#include "controls/pressable_accessible.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
@@ -16,32 +16,21 @@ namespace {
 
 // A link named by its caption, its address as its value and description,
 // and a press that opens it.
-class LinkAccessible : public QAccessibleWidget {
+class LinkAccessible : public PressableAccessible {
  public:
-  explicit LinkAccessible(CxStaticHyperLink* link) : QAccessibleWidget(link, QAccessible::Link) {}
+  explicit LinkAccessible(CxStaticHyperLink* link)
+      : PressableAccessible(link, QAccessible::Link, QStringLiteral("Return")) {}
 
   QString text(QAccessible::Text t) const override {
-    const QString text = QAccessibleWidget::text(t);
+    const QString text = PressableAccessible::text(t);
     if (!text.isEmpty()) return text;
     if (t == QAccessible::Name) return Link()->Text();
     if (t == QAccessible::Value || t == QAccessible::Description) return Link()->address;
     return text;
   }
-  QStringList actionNames() const override {
-    return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-  }
-  void doAction(const QString& name) override {
-    if (name == pressAction())
-      Link()->Open();
-    else
-      QAccessibleWidget::doAction(name);
-  }
-  QStringList keyBindingsForAction(const QString& name) const override {
-    if (name == pressAction()) return {QStringLiteral("Return")};
-    return QAccessibleWidget::keyBindingsForAction(name);
-  }
 
  private:
+  void Press() override { Link()->Open(); }
   CxStaticHyperLink* Link() const { return static_cast<CxStaticHyperLink*>(widget()); }
 };
 
