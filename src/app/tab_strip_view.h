@@ -26,7 +26,6 @@ class TabStripView : public QWidget {
   // from the strip's keys.
   void ShowActiveTab(int index);
   int ActiveTab() const { return active_; }
-  bool FocusMarkShown() const { return focusMark_.Shown(); }
   // A tab's rectangle in the strip's pixels.
   static QRect TabRect(int index);
   QString TabCaption(int index) const { return labels_[index].Text(); }

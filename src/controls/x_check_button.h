@@ -21,7 +21,6 @@ class CxCheckButton : public QAbstractButton {
   // Places the button, visible and with an empty caption, on `parent`.
   bool Create(const QRect& rect, QWidget* parent, int id);
   int ControlId() const { return id_; }
-  bool FocusMarkShown() const { return focusMark_.Shown(); }
 
   bool autoToggle = true;  // flip the checked state on every click
   // One of a set of which the parent keeps one checked: assistive technology

@@ -20,7 +20,6 @@ class CxStaticHyperLink : public CxStaticLabel {
   bool Create(const QRect& rect, QWidget* parent, int id) override;
   // Hands a well-formed address to the desktop's handler.
   void Open();
-  bool FocusMarkShown() const { return focusMark_.Shown(); }
 
   QString address;
 
