@@ -56,6 +56,9 @@ bool CxStaticLabel::Place(const QRect& rect, QWidget* parent, int id) {
 void CxStaticLabel::SetText(const QString& text) {
   text_ = text;
   update();
+  // Only a listening client needs to hear it; labels get their text while
+  // the window is built, before its first paint.
+  if (!QAccessible::isActive()) return;
   QAccessibleEvent changed(this, QAccessible::NameChanged);
   QAccessible::updateAccessibility(&changed);
 }
