@@ -221,7 +221,9 @@ int RestartAndWait(CHidDevCommApp& session, void (*idle)()) {
   for (int i = 0; i < kRestartProbeTries; ++i) {
     if (idle != nullptr) idle();
     session.Clock().Pause(kRestartProbeIntervalMs);
-    if (!ShowsProduct(bus, watched, productId)) return LINK_OK;
+    // A restart quicker than one pause shows the same product again; the
+    // receive thread has then still seen the link end.
+    if (session.link->Stopped() || !ShowsProduct(bus, watched, productId)) return LINK_OK;
   }
   return LINK_ERR_TIMEOUT;
 }

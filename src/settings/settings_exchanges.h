@@ -51,9 +51,10 @@ int WriteInputModes(CHidDevCommApp& session, int modeL, int modeR);
 inline constexpr int kRestartProbeTries = 51;
 inline constexpr int kRestartProbeIntervalMs = 100;
 // Restarts the device and waits until the interface the session has open
-// goes or shows another product ID, calling `idle` before each 100 ms pause;
-// other devices on the bus do not count. The restart request's code, or
-// LINK_ERR_TIMEOUT when nothing changes within 51 probes.
+// goes, shows another product ID or has ended the session's link, calling
+// `idle` before each 100 ms pause; other devices on the bus do not count.
+// The restart request's code, or LINK_ERR_TIMEOUT when nothing changes
+// within 51 probes.
 int RestartAndWait(CHidDevCommApp& session, void (*idle)());
 
 }  // namespace tarvik

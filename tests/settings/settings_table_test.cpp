@@ -2,6 +2,10 @@
 // itself, and ReadAll reads in the order the window loads a device.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "settings/settings_exchanges.h"
 #include "settings/settings_table.h"
 #include "support/received_steps.h"
 #include "support/session_fixture.h"
@@ -51,6 +55,32 @@ TEST_F(SettingsTable, ReadAllMakesTheConnectReadsInOrderAndOnlyThoseTheFeaturesA
     EXPECT_EQ(testing::ReceivedSteps(device), expected);
     EXPECT_EQ(read.muteSync.has_value(), features.micMuteSync);
   }
+}
+
+// The restart's probes pause on the steady clock, so a device that is back
+// before the first probe really was away while it paused.
+class QuickRestart : public testing::SessionOnStandIn {
+ protected:
+  QuickRestart() : SessionOnStandIn(&DefaultLinkClock()) {}
+
+  // Before the first pause the stand-in goes and comes back under the same
+  // product ID once the session's receive thread has seen it go.
+  static void GoneAndBack() {
+    if (std::exchange(bounced, true)) return;
+    current->device.Unplug();
+    for (int i = 0; i < 10000 && !current->session.link->Stopped(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    current->device.Plug();
+  }
+  static inline QuickRestart* current = nullptr;
+  static inline bool bounced = false;
+};
+
+TEST_F(QuickRestart, ARestartQuickerThanOneProbeIsStillSeen) {
+  current = this;
+  device.SetRestartPlan(-1);  // acknowledged; GoneAndBack does the restart
+  EXPECT_EQ(FinishWrite(session, SettingOf(SettingId::kUsbSpeed), &GoneAndBack), LINK_OK);
+  EXPECT_TRUE(bounced);
 }
 
 }  // namespace
