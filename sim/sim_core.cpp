@@ -106,14 +106,27 @@ int SimDevice::Core::HandleCount() const {
   return static_cast<int>(handles.size());
 }
 
+// Every task due by `by` has run, and every handle's reader has taken in
+// what it was sent: a live handle's reader waits on an empty queue, a dead
+// handle's has returned.
+bool SimDevice::Core::HostCaughtUp(Clock::time_point by) const {
+  std::lock_guard lock(mu);
+  if (taskRunning || (!tasks.empty() && tasks.front().due <= by)) return false;
+  return std::all_of(handles.begin(), handles.end(), [this](const HandleState* handle) {
+    return handle->queue.empty() &&
+           (LiveLocked(handle) && !handle->aborted ? handle->readers > 0 : handle->readers == 0);
+  });
+}
+
 bool SimDevice::Core::Read(HandleState* handle, std::span<uint8_t> report, int timeoutMs) {
   if (report.empty()) return false;
   std::unique_lock lock(mu);
   auto ready = [&] { return handle->aborted || !LiveLocked(handle) || !handle->queue.empty(); };
-  if (timeoutMs < 0)
-    readCv.wait(lock, ready);
-  else if (!readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
-    return false;
+  ++handle->readers;
+  const bool woken = timeoutMs < 0 ? (readCv.wait(lock, ready), true)
+                                   : readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+  --handle->readers;
+  if (!woken) return false;
   // As with hidraw, reports that arrived before the device left can still
   // be read; only an empty queue on a gone device fails.
   if (handle->aborted || handle->queue.empty()) return false;
@@ -395,9 +408,11 @@ void SimDevice::Core::TimerLoop() {
     std::pop_heap(tasks.begin(), tasks.end(), Later<Task>);
     Task task = std::move(tasks.back());
     tasks.pop_back();
+    taskRunning = true;
     lock.unlock();
     task.run();
     lock.lock();
+    taskRunning = false;
   }
 }
 

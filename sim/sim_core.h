@@ -27,6 +27,7 @@ struct HandleState {
   uint64_t generation = 0;
   std::deque<Report> queue;
   bool aborted = false;
+  int readers = 0;  // threads inside Read
 };
 
 struct RestartPlan {
@@ -57,6 +58,7 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   bool Write(HandleState* handle, std::span<const uint8_t> report);
   void Abort(HandleState* handle);
   int HandleCount() const;
+  bool HostCaughtUp(Clock::time_point by) const;
 
   // Runs `task` on the timer thread after delayMs.
   void Schedule(int delayMs, std::function<void()> task);
@@ -122,6 +124,7 @@ struct SimDevice::Core : std::enable_shared_from_this<SimDevice::Core> {
   std::vector<Task> tasks;  // a heap, earliest first
   uint64_t nextOrder = 0;
   bool timerStop = false;
+  bool taskRunning = false;
   std::thread timer;
 };
 

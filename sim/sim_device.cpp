@@ -16,6 +16,10 @@ SimDevice::SimDevice(SimOptions options) : core_(std::make_shared<Core>(options)
 
 SimDevice::~SimDevice() { core_->Shut(); }
 
+bool SimDevice::HostCaughtUp(std::chrono::steady_clock::time_point by) const {
+  return core_->HostCaughtUp(by);
+}
+
 void SimDevice::Plug() { core_->Plug(); }
 
 void SimDevice::Unplug() { core_->Unplug(); }

@@ -149,6 +149,9 @@ class SimDevice {
   bool RestoreSettings(const std::vector<StoredValue>& values);
 
   int OpenHandleCount() const;
+  // Nothing due by `by` is still to happen: every report sent by then has
+  // been read by the host's receive threads, which wait for more.
+  bool HostCaughtUp(std::chrono::steady_clock::time_point by) const;
 
   struct Core;  // shared with the backend's handles
 

@@ -42,7 +42,9 @@ AppEnvironment SystemEnvironment() {
 }
 
 CTarvik_ConfiguratorApp::CTarvik_ConfiguratorApp(HidBackend& backend, AppEnvironment environment)
-    : m_deviceSession(backend, environment.replyWaitCapMs), environment_(std::move(environment)) {
+    : m_deviceSession(backend, environment.replyWaitCapMs,
+                      environment.linkClock ? *environment.linkClock : DefaultLinkClock()),
+      environment_(std::move(environment)) {
   if (environment_.boxes == nullptr) environment_.boxes = &SystemMessageBoxes();
   m_deviceSession.SetNotifyCallback(&PostDeviceNotify);
 }

@@ -27,6 +27,7 @@ struct AppEnvironment {
   std::string lockDirectory;  // the single-instance lock's place (Windows: mutex name); empty: none
   MessageBoxes* boxes = nullptr;
   int replyWaitCapMs = 0;  // > 0 only in tests: shortens every reply wait
+  LinkClock* linkClock = nullptr;  // the reply waits' time; only tests set one
 };
 
 // The user's locale, the user's lock directory and real message boxes.

@@ -110,11 +110,13 @@ class ConfiguratorOnStandIn : public ::testing::Test {
   }
   void TearDown() override { CloseWindow(); }
 
-  // `replyWaitCapMs` > 0 shortens every reply wait, for runs through faults.
-  void MakeWindow(uint32_t lcid, int replyWaitCapMs = 0) {
+  // `replyWaitCapMs` > 0 shortens every reply wait, for runs through faults;
+  // `linkClock` is the time those waits run on.
+  void MakeWindow(uint32_t lcid, int replyWaitCapMs = 0, LinkClock* linkClock = nullptr) {
     CloseWindow();
     app = std::make_unique<CTarvik_ConfiguratorApp>(
-        sim::DefaultSimBackend(), AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs});
+        sim::DefaultSimBackend(),
+        AppEnvironment{lcid, std::string(), &boxes, replyWaitCapMs, linkClock});
     app->PrepareInstance();
     window = std::make_unique<CTarvik_ConfiguratorDlg>(*app);
     // The test drives the monitor's ticks itself: the queued start is dropped.
