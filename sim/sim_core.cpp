@@ -123,8 +123,9 @@ bool SimDevice::Core::Read(HandleState* handle, std::span<uint8_t> report, int t
   std::unique_lock lock(mu);
   auto ready = [&] { return handle->aborted || !LiveLocked(handle) || !handle->queue.empty(); };
   ++handle->readers;
-  const bool woken = timeoutMs < 0 ? (readCv.wait(lock, ready), true)
-                                   : readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+  const bool woken = timeoutMs < 0
+                         ? (readCv.wait(lock, ready), true)
+                         : readCv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
   --handle->readers;
   if (!woken) return false;
   // As with hidraw, reports that arrived before the device left can still

@@ -26,7 +26,7 @@ struct AppEnvironment {
   uint32_t lcid = 0x0409;     // the user's locale, as a Windows locale identifier
   std::string lockDirectory;  // the single-instance lock's place (Windows: mutex name); empty: none
   MessageBoxes* boxes = nullptr;
-  int replyWaitCapMs = 0;  // > 0 only in tests: shortens every reply wait
+  int replyWaitCapMs = 0;          // > 0 only in tests: shortens every reply wait
   LinkClock* linkClock = nullptr;  // the reply waits' time; only tests set one
 };
 

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "gui/gui_fixture.h"
-#include "support/caught_up_clock.h"
 #include "pages/tab_view_aud_in.h"
 #include "pages/tab_view_aud_out.h"
 #include "pages/tab_view_usb.h"
+#include "support/caught_up_clock.h"
 
 namespace tarvik {
 namespace {
