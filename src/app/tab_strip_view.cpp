@@ -11,6 +11,7 @@
 #include <map>
 
 #include "app/tab_strip.h"
+#include "controls/accessible_factory.h"
 #include "controls/focus_mark.h"
 
 namespace tarvik {
@@ -114,16 +115,10 @@ class StripAccessible : public QAccessibleWidget {
   mutable std::map<int, QAccessible::Id> tabs_;
 };
 
-QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
-  if (key == QLatin1String(TabStripView::staticMetaObject.className()))
-    return new StripAccessible(static_cast<TabStripView*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 void TabStripView::Create(QWidget* window) {
-  QAccessible::installFactory(&MakeAccessible);
+  InstallAccessible<TabStripView, StripAccessible>();
   setObjectName(QStringLiteral("tabStrip"));
   setParent(window);
   // Clicks belong to the window beneath, which hit-tests the tabs itself;

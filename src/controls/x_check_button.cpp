@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "controls/accessible_factory.h"
 #include "controls/focus_mark.h"
 #include "controls/pressable_accessible.h"
 
@@ -36,12 +37,6 @@ class CheckButtonAccessible : public PressableAccessible {
   CxCheckButton* Button() const { return static_cast<CxCheckButton*>(widget()); }
 };
 
-QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
-  if (key == QLatin1String(CxCheckButton::staticMetaObject.className()))
-    return new CheckButtonAccessible(static_cast<CxCheckButton*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 CxCheckButton::CxCheckButton() {
@@ -51,7 +46,7 @@ CxCheckButton::CxCheckButton() {
 
 bool CxCheckButton::Create(const QRect& rect, QWidget* parent, int id) {
   if (parent == nullptr) return false;
-  QAccessible::installFactory(&MakeAccessible);
+  InstallAccessible<CxCheckButton, CheckButtonAccessible>();
   setParent(parent);
   // The pictures cover the whole button; nothing is painted beneath them.
   setAttribute(Qt::WA_NoSystemBackground, true);

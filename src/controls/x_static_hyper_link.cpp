@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QUrl>
 
+#include "controls/accessible_factory.h"
 #include "controls/focus_mark.h"
 #include "controls/pressable_accessible.h"
 #include "controls/ui_font.h"
@@ -34,16 +35,10 @@ class LinkAccessible : public PressableAccessible {
   CxStaticHyperLink* Link() const { return static_cast<CxStaticHyperLink*>(widget()); }
 };
 
-QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
-  if (key == QLatin1String(CxStaticHyperLink::staticMetaObject.className()))
-    return new LinkAccessible(static_cast<CxStaticHyperLink*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 bool CxStaticHyperLink::Create(const QRect& rect, QWidget* parent, int id) {
-  QAccessible::installFactory(&MakeAccessible);
+  InstallAccessible<CxStaticHyperLink, LinkAccessible>();
   font_ = MakeUiFont(true);
   textColor = 0x0000FF;
   // The window system restores the previous cursor when the pointer leaves.

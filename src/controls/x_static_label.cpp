@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 
+#include "controls/accessible_factory.h"
 #include "controls/ui_font.h"
 
 namespace tarvik {
@@ -23,12 +24,6 @@ class LabelAccessible : public QAccessibleWidget {
   }
 };
 
-QAccessibleInterface* MakeAccessible(const QString& key, QObject* object) {
-  if (key == QLatin1String(CxStaticLabel::staticMetaObject.className()))
-    return new LabelAccessible(static_cast<CxStaticLabel*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
@@ -40,7 +35,7 @@ bool CxStaticLabel::Create(const QRect& rect, QWidget* parent, int id) {
 
 bool CxStaticLabel::Place(const QRect& rect, QWidget* parent, int id) {
   if (parent == nullptr) return false;
-  QAccessible::installFactory(&MakeAccessible);
+  InstallAccessible<CxStaticLabel, LabelAccessible>();
   setParent(parent);
   // Nothing is erased behind the caption: the parent's painting shows through.
   setAttribute(Qt::WA_NoSystemBackground, true);
